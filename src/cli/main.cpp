@@ -1,0 +1,239 @@
+// bibliora-cli: the record codec on the command line, for batch work and for checking the
+// codec against other MARC tools. Text goes out as UTF-8; built records as GBK bytes.
+#include "codec.h"
+
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+using namespace bibliora;
+
+namespace {
+
+const char kUsage[] =
+    "Usage:\n"
+    "  bibliora-cli list FILE        one line per record: number, title, ISBN/ISSN (tab-separated)\n"
+    "  bibliora-cli show FILE N      the display text of record N (1-based)\n"
+    "  bibliora-cli build [--now YYYY-MM-DDTHH:MM:SS]\n"
+    "                                build a record from display text (UTF-8) on standard input\n"
+    "                                and write its GBK bytes to standard output\n"
+    "  bibliora-cli --help           this text\n";
+
+int usageError(const std::string& message)
+{
+    std::fprintf(stderr, "bibliora-cli: %s\n%s", message.c_str(), kUsage);
+    return 2;
+}
+
+class Output
+{
+public:
+    Output() { m_buffer.reserve(1 << 20); }
+    ~Output() { flush(); }
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+
+    void put(std::string_view s)
+    {
+        m_buffer += s;
+        if (m_buffer.size() >= (1 << 20))
+            flush();
+    }
+    void putEscaped(std::u16string_view text)
+    {
+        std::string utf8 = Gbk::toUtf8(text);
+        for (char c : utf8) {
+            switch (c) {
+            case '\\': m_buffer += "\\\\"; break;
+            case '\t': m_buffer += "\\t"; break;
+            case '\r': m_buffer += "\\r"; break;
+            case '\n': m_buffer += "\\n"; break;
+            default: m_buffer.push_back(c);
+            }
+        }
+    }
+    bool flush()
+    {
+        bool ok = std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout) == m_buffer.size();
+        m_buffer.clear();
+        return ok && std::fflush(stdout) == 0;
+    }
+
+private:
+    std::string m_buffer;
+};
+
+bool fileReadable(const char* path, std::string& why)
+{
+    std::error_code ec;
+    std::filesystem::path p(path);
+    if (!std::filesystem::exists(p, ec)) {
+        why = "no such file";
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(p, ec)) {
+        why = "not a regular file";
+        return false;
+    }
+    return true;
+}
+
+int list(const char* path)
+{
+    std::string why;
+    if (!fileReadable(path, why)) {
+        std::fprintf(stderr, "bibliora-cli: %s: %s\n", path, why.c_str());
+        return 1;
+    }
+    Output out;
+    std::int64_t n = 0;
+    const bool ok = readMarcFile(path, [&](MarcRecord&& record) {
+        ++n;
+        out.put(std::to_string(n));
+        out.put("\t");
+        out.putEscaped(titleOf(record));
+        out.put("\t");
+        out.putEscaped(standardNumberOf(record));
+        out.put("\n");
+    });
+    if (!out.flush()) {
+        std::fprintf(stderr, "bibliora-cli: writing to standard output failed\n");
+        return 1;
+    }
+    if (!ok) {
+        std::fprintf(stderr, "bibliora-cli: %s: could not be read to its end\n", path);
+        return 1;
+    }
+    return 0;
+}
+
+int show(const char* path, const char* number)
+{
+    std::string why;
+    if (!fileReadable(path, why)) {
+        std::fprintf(stderr, "bibliora-cli: %s: %s\n", path, why.c_str());
+        return 1;
+    }
+    const auto wanted = parseNumber(std::string_view(number));
+    if (!wanted || *wanted == 0 || std::strchr(number, ' '))
+        return usageError(std::string("not a record number: ") + number);
+    unsigned long long n = 0;
+    std::optional<MarcRecord> found;
+    readMarcFile(path, [&](MarcRecord&& record) {
+        if (++n == *wanted)
+            found = std::move(record);
+    });
+    if (!found) {
+        std::fprintf(stderr, "bibliora-cli: %s holds %llu records; there is no record %s\n", path, n,
+                     number);
+        return 1;
+    }
+    Output out;
+    out.put(Gbk::toUtf8(formatRecordText(*found)));
+    return out.flush() ? 0 : 1;
+}
+
+std::optional<BuildTime> parseTime(const std::string& s)
+{
+    BuildTime t;
+    char tail = 0;
+    if (s.size() != 19 || std::sscanf(s.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &t.year, &t.month,
+                                      &t.day, &t.hour, &t.minute, &t.second, &tail) != 6)
+        return std::nullopt;
+    if (t.month < 1 || t.month > 12 || t.day < 1 || t.day > 31 || t.hour > 23 || t.minute > 59 ||
+        t.second > 59 || t.year < 0)
+        return std::nullopt;
+    return t;
+}
+
+BuildTime localNow()
+{
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+#ifdef _WIN32
+    localtime_s(&tm, &now);
+#else
+    localtime_r(&now, &tm);
+#endif
+    return BuildTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+}
+
+int build(const std::vector<std::string>& args)
+{
+    BuildTime now = localNow();
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--now" && i + 1 < args.size()) {
+            const auto t = parseTime(args[++i]);
+            if (!t)
+                return usageError("--now takes YYYY-MM-DDTHH:MM:SS, not " + args[i]);
+            now = *t;
+        } else {
+            return usageError("unknown argument to build: " + args[i]);
+        }
+    }
+    std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    std::u16string text = Gbk::fromUtf8(input);
+    // A bare LF counts as CR LF, as in the window's text box.
+    std::u16string normalised;
+    normalised.reserve(text.size() + text.size() / 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == u'\n' && (i == 0 || text[i - 1] != u'\r'))
+            normalised += u"\r\n";
+        else
+            normalised.push_back(text[i]);
+    }
+    normalised += u"\r\n";
+    const BuildResult result = buildIsoRecordChecked(normalised, now);
+    switch (result.error) {
+    case BuildError::None: break;
+    case BuildError::TooFewLines:
+        std::fprintf(stderr, "bibliora-cli: no record built: the text has fewer than two lines\n");
+        return 1;
+    case BuildError::EmptySubfield:
+        std::fprintf(stderr, "bibliora-cli: no record built: line %zu has an empty subfield\n",
+                     result.line);
+        return 1;
+    case BuildError::TooLarge:
+        std::fprintf(stderr, "bibliora-cli: no record built: the record is too long for ISO 2709\n");
+        return 1;
+    }
+    const std::string& bytes = result.record;
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.empty())
+        return usageError("no command given");
+    const std::string& command = args[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    try {
+        if (command == "list") {
+            if (args.size() != 2)
+                return usageError("list takes one FILE");
+            return list(args[1].c_str());
+        }
+        if (command == "show") {
+            if (args.size() != 3)
+                return usageError("show takes FILE and N");
+            return show(args[1].c_str(), args[2].c_str());
+        }
+        if (command == "build")
+            return build(std::vector<std::string>(args.begin() + 1, args.end()));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bibliora-cli: %s\n", e.what());
+        return 1;
+    }
+    return usageError("unknown command: " + command);
+}

@@ -1,0 +1,227 @@
+#include "builder.h"
+
+#include "gbk.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace bibliora {
+namespace {
+
+constexpr unsigned long long kMaxFieldLength = 9999;
+constexpr unsigned long long kMaxFiveDigits = 99999;
+
+std::u16string_view trimSpaces(std::u16string_view s)
+{
+    std::size_t b = 0;
+    std::size_t e = s.size();
+    while (b < e && s[b] == u' ')
+        ++b;
+    while (e > b && s[e - 1] == u' ')
+        --e;
+    return s.substr(b, e - b);
+}
+
+bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// The data-field tag (10-999) a line begins with, or 0.
+int dataTagOf(std::u16string_view line)
+{
+    if (line.size() < 3 || !isDigit(line[0]) || !isDigit(line[1]) || !isDigit(line[2]))
+        return 0;
+    const int tag = (line[0] - u'0') * 100 + (line[1] - u'0') * 10 + (line[2] - u'0');
+    return tag >= 10 ? tag : 0;
+}
+
+// A record or field terminator typed or pasted into a value would make the directory lie
+// about the record (and split it when exported one record per line): such bytes are dropped.
+void appendValue(std::string& out, std::u16string_view value)
+{
+    const std::size_t from = out.size();
+    Gbk::appendEncoded(out, value);
+    out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
+                             [](char c) { return c == kFieldTerminator || c == kRecordTerminator; }),
+              out.end());
+}
+
+class Writer
+{
+public:
+    bool add(std::string_view tag, const std::string& content)
+    {
+        const unsigned long long length = content.size() + 1;
+        if (length > kMaxFieldLength || m_fields.size() > kMaxFiveDigits)
+            return false;
+        char entry[16];
+        std::snprintf(entry, sizeof entry, "%.3s%04llu%05llu", std::string(tag).c_str(), length,
+                      static_cast<unsigned long long>(m_fields.size()));
+        m_directory.append(entry, kEntryLength);
+        m_fields += content;
+        m_fields.push_back(kFieldTerminator);
+        return true;
+    }
+
+    bool finish(std::string leaderStem, MarcRecord& out) const
+    {
+        const unsigned long long base = kLeaderLength + m_directory.size() + 1;
+        const unsigned long long total = base + m_fields.size() + 1;
+        if (total > kMaxFiveDigits)
+            return false;
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%05llu", total);
+        leaderStem.replace(0, 5, digits, 5);
+        std::snprintf(digits, sizeof digits, "%05llu", base);
+        leaderStem.replace(12, 5, digits, 5);
+        out.reserve(total);
+        out = leaderStem;
+        out += m_directory;
+        out.push_back(kFieldTerminator);
+        out += m_fields;
+        out.push_back(kRecordTerminator);
+        return true;
+    }
+
+private:
+    std::string m_directory;
+    std::string m_fields;
+};
+
+std::string leaderStemFor(std::u16string_view text)
+{
+    std::string stem;
+    if (text.size() < 8)
+        return "00000nam0 2200000   45  ";
+    std::u16string_view x = text.substr(7, 5);
+    stem = "00000";
+    for (char16_t c : x) {
+        // The leader must stay 24 ASCII bytes: a character that would change its length
+        // or break the line (CR, LF, Chinese) becomes a blank, as "?" and "#" do.
+        stem.push_back(c > 0x20 && c < 0x7F && c != u'?' && c != u'#' ? static_cast<char>(c) : ' ');
+    }
+    stem.append(5 - x.size(), ' ');
+    stem += "2200000   450 ";
+    return stem;
+}
+
+std::string twoDigits(int v)
+{
+    char buf[8];
+    std::snprintf(buf, sizeof buf, "%02d", v);
+    return buf;
+}
+
+} // namespace
+
+BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now)
+{
+    BuildResult result;
+    // Lines are the pieces between CRs; the piece after the last CR is never read.
+    std::vector<std::u16string> lines;
+    std::size_t from = 0;
+    for (std::size_t cr = text.find(u'\r'); cr != std::u16string_view::npos;
+         cr = text.find(u'\r', from)) {
+        std::u16string line(text.substr(from, cr - from));
+        line.erase(std::remove(line.begin(), line.end(), u'\n'), line.end());
+        lines.push_back(std::move(line));
+        from = cr + 1;
+    }
+    if (lines.size() < 2) {
+        result.error = BuildError::TooFewLines;
+        return result;
+    }
+    for (std::size_t i = 1; i < lines.size(); ++i)
+        for (std::size_t k = 4; k < 6 && k < lines[i].size(); ++k)
+            if (lines[i][k] == u'_')
+                lines[i][k] = u' ';
+
+    // Control fields: the pass stops at the first line whose tag reads as a number above
+    // "100" in character order, so a 001 or 005 below the data fields is not seen.
+    std::u16string f001 = u"01" + Gbk::fromUtf8(twoDigits(now.hour) + twoDigits(now.minute) + twoDigits(now.second));
+    char stamp[32];
+    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d.0", now.year, now.month, now.day,
+                  now.hour, now.minute, now.second);
+    std::u16string f005 = Gbk::fromUtf8(stamp);
+    std::u16string f003;
+    std::u16string f008;
+    for (const std::u16string& line : lines) {
+        const std::u16string_view head = std::u16string_view(line).substr(0, 3);
+        const std::u16string_view value = line.size() > 3 ? trimSpaces(std::u16string_view(line).substr(3)) : std::u16string_view();
+        if (head == u"001")
+            f001 = value;
+        else if (head == u"003")
+            f003 = value;
+        else if (head == u"005")
+            f005 = value;
+        else if (head == u"008")
+            f008 = value;
+        if (parseNumber(head) && head > std::u16string_view(u"100"))
+            break;
+    }
+
+    Writer writer;
+    std::string content;
+    const auto control = [&](std::string_view tag, const std::u16string& value) {
+        content.clear();
+        appendValue(content, value);
+        return writer.add(tag, content);
+    };
+    bool fits = control("001", f001);
+    if (!f003.empty())
+        fits = fits && control("003", f003);
+    fits = fits && control("005", f005);
+    if (!f008.empty())
+        fits = fits && control("008", f008);
+
+    // Data fields by ascending tag; every line of a tag is written, in text order.
+    std::vector<std::pair<int, std::size_t>> order;
+    for (std::size_t i = 0; i < lines.size(); ++i)
+        if (int tag = dataTagOf(lines[i]))
+            order.emplace_back(tag, i);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& [tag, index] : order) {
+        const std::u16string_view line = lines[index];
+        const std::size_t firstMark = line.find(kDisplayDelimiter);
+        const std::u16string_view head = line.substr(0, firstMark);
+        // Indicators are characters 5 and 6; a line typed without them gets blanks, so that
+        // every data field written has two indicators.
+        std::u16string fieldText(head.size() > 4 ? head.substr(4, 2) : std::u16string_view());
+        fieldText.append(2 - fieldText.size(), u' ');
+        if (firstMark != std::u16string_view::npos) {
+            std::size_t pos = firstMark;
+            while (pos != std::u16string_view::npos) {
+                const std::size_t next = line.find(kDisplayDelimiter, pos + 1);
+                const std::u16string_view part = line.substr(pos + 1, next == std::u16string_view::npos ? std::u16string_view::npos : next - pos - 1);
+                if (part.empty()) {
+                    result.error = BuildError::EmptySubfield;
+                    result.line = index + 1;
+                    return result;
+                }
+                fieldText.push_back(char16_t(kSubfieldDelimiter));
+                fieldText += part;
+                pos = next;
+            }
+        }
+        if (fieldText.size() <= 4)
+            continue;
+        content.clear();
+        appendValue(content, fieldText);
+        char tagText[4];
+        std::snprintf(tagText, sizeof tagText, "%03d", tag);
+        fits = fits && writer.add(tagText, content);
+    }
+
+    if (!fits || !writer.finish(leaderStemFor(text), result.record)) {
+        result.record.clear();
+        result.error = BuildError::TooLarge;
+    }
+    return result;
+}
+
+MarcRecord buildIsoRecord(std::u16string_view text, const BuildTime& now)
+{
+    return buildIsoRecordChecked(text, now).record;
+}
+
+} // namespace bibliora

@@ -1,0 +1,75 @@
+#include "displaytext.h"
+
+#include "gbk.h"
+#include "lookup.h"
+#include "marc.h"
+
+#include <cmath>
+
+namespace bibliora {
+namespace {
+
+void appendWithDisplayDelimiters(std::u16string& out, std::u16string_view text)
+{
+    for (char16_t c : text)
+        out.push_back(c == char16_t(kSubfieldDelimiter) ? kDisplayDelimiter : c);
+}
+
+// Directory length / 12, halves to even: a trailing partial entry of 6 or more bytes
+// may still count, read with the bytes it has.
+std::size_t entryCount(std::size_t directoryLength)
+{
+    return static_cast<std::size_t>(std::nearbyint(static_cast<double>(directoryLength) / kEntryLength));
+}
+
+} // namespace
+
+std::u16string formatRecordText(std::string_view record)
+{
+    if (record.empty())
+        return {};
+    std::u16string out = u"HEA    ";
+    const std::string_view leader = record.substr(0, kLeaderLength);
+    if (leader.size() > 5)
+        Gbk::appendDecoded(out, leader.substr(5));
+    out += u"\r\n";
+
+    const DirectoryView dir = directoryOf(record);
+    if (!dir.valid)
+        return out;
+    const std::size_t n = entryCount(dir.entries.size());
+    std::u16string field;
+    std::string scratch;
+    bool first = true;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t entryStart = i * kEntryLength;
+        if (entryStart >= dir.entries.size())
+            break;
+        const FieldSlice f = fieldAt(record, dir, entryStart);
+        if (!f.numbersValid || f.data.empty())
+            continue;
+        field.clear();
+        Gbk::appendDecoded(field, withoutFieldTerminators(f.data, scratch));
+        // A field holding nothing but its terminator still gives a line ("tag" and two spaces).
+
+        if (!first)
+            out += u"\r\n";
+        first = false;
+        Gbk::appendDecoded(out, f.tag);
+        const auto tagNumber = parseNumber(f.tag);
+        if (!tagNumber || *tagNumber < 10) {
+            out += u"    ";
+            appendWithDisplayDelimiters(out, field);
+            continue;
+        }
+        out.push_back(u' ');
+        for (std::size_t k = 0; k < 2 && k < field.size(); ++k)
+            out.push_back(field[k] == u' ' ? u'_' : field[k]);
+        out.push_back(u' ');
+        if (field.size() > 2)
+            appendWithDisplayDelimiters(out, std::u16string_view(field).substr(2));
+    }
+    return out;
+}
+
+} // namespace bibliora
