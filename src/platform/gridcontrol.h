@@ -1,0 +1,65 @@
+#pragma once
+
+#include "recordmodel.h"
+
+#include <QTableView>
+#include <functional>
+
+namespace bibliora {
+
+// The record grid: row 0 is the heading row, rows 1 .. rowCount() - 1 hold one record each;
+// columns 0 to 3 are the sequence number, title, ISBN/ISSN and the record itself. Sizes are
+// in twips. The user's row changes (click, keyboard) are reported through onRowSelected;
+// changes made through these operations are not reported.
+class GridControl final : public QTableView
+{
+    Q_OBJECT
+public:
+    explicit GridControl(QWidget* parent = nullptr);
+
+    RecordModel& model() const { return *m_model; }
+
+    int rowCount() const;
+    void setRowCount(int rows);
+    int currentRow() const;
+    int selectionEndRow() const;
+
+    QString cellText(int row, int column) const; // column 3 decodes the record
+    void setCellText(int row, int column, const QString& text);
+    const MarcRecord& recordAt(int row) const;
+    void setRecordAt(int row, MarcRecord record);
+    void setRow(int row, std::int64_t sequence, const QString& title, const QString& standardNumber,
+                MarcRecord record);
+
+    void clear();
+    void setRedraw(int mode);
+    void setFormat(const QString& format);
+    void setColumnWidthTwips(int column, int twips);
+    double widthTwips() const;
+    double heightTwips() const;
+    void selectRange(int row1, int column1, int row2, int column2);
+    void scrollIntoView(int row, int column);
+    void setCellTextColour(int row1, int column1, int row2, int column2, std::uint32_t colour);
+    std::uint32_t cellTextColour(int row, int column) const;
+    void removeRow(int row);
+    void removeRows(int firstRow, int count); // one model operation for a block of rows
+
+    std::function<void()> onRowSelected;
+    std::function<void(int button, int shift, QPoint pos)> onMouseDown;
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    void notifyRowSelected();
+    bool isRecordRow(int row) const { return row >= 1 && row < rowCount(); }
+
+    RecordModel* m_model;
+    bool m_silent = false;
+    bool m_leftPressed = false;
+    int m_rowAtPress = 0;
+};
+
+} // namespace bibliora

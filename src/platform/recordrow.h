@@ -1,0 +1,23 @@
+#pragma once
+
+#include "marc.h"
+
+#include <QString>
+#include <array>
+#include <cstdint>
+
+namespace bibliora {
+
+// One record row of the grid. The sequence column always holds a decimal number, so it is
+// kept as one; the record is kept as its GBK bytes. Colours are 0x00BBGGRR values.
+struct RecordRow {
+    std::int64_t sequence = 0;
+    QString title;
+    QString standardNumber;
+    MarcRecord record;
+    std::array<std::uint32_t, 3> colour{}; // columns 0 to 2; black by default
+};
+
+inline constexpr std::uint32_t kModifiedColour = 0xFF0000; // pure blue in 0x00BBGGRR
+
+} // namespace bibliora
