@@ -1,0 +1,120 @@
+#include "browsertestsupport.h"
+
+#include "codec.h"
+
+#include <QFile>
+#include <QHeaderView>
+#include <QTest>
+#include <cstdio>
+
+namespace bibliora::test {
+
+QString toQ(const std::u16string& s)
+{
+    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+static std::string gbk(const QString& s)
+{
+    return Gbk::encode(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()),
+                                           static_cast<std::size_t>(s.size())));
+}
+
+std::string makeRecord(const QString& title, const QString& isbn, const QString& extra)
+{
+    std::vector<std::pair<std::string, std::string>> fields;
+    fields.push_back({"001", "REC" + std::to_string(title.size())});
+    if (!isbn.isEmpty())
+        fields.push_back({"010", "  \x1F" "a" + gbk(isbn)});
+    fields.push_back({"200", "1 \x1F" "a" + gbk(title) + "\x1F" "f" + gbk(QStringLiteral("佚名"))});
+    if (!extra.isEmpty())
+        fields.push_back({"606", "0 \x1F" "a" + gbk(extra)});
+    std::string directory;
+    std::string data;
+    for (auto& [tag, content] : fields) {
+        char entry[16];
+        std::snprintf(entry, sizeof entry, "%s%04zu%05zu", tag.c_str(), content.size() + 1, data.size());
+        directory += entry;
+        data += content + "\x1E";
+    }
+    const std::size_t base = 24 + directory.size() + 1;
+    const std::size_t total = base + data.size() + 1;
+    char leader[32];
+    std::snprintf(leader, sizeof leader, "%05zunam0 22%05zu   450 ", total, base);
+    return std::string(leader) + directory + "\x1E" + data + "\x1D";
+}
+
+QString writeLinesFile(const QString& dir, const QString& name, const std::vector<std::string>& records)
+{
+    const QString path = dir + QLatin1Char('/') + name;
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return {};
+    for (const std::string& r : records) {
+        f.write(r.data(), static_cast<qint64>(r.size()));
+        f.write("\r\n");
+    }
+    return path;
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QString displayOf(const std::string& record)
+{
+    return toQ(formatRecordText(record));
+}
+
+Window::Window() : form(std::make_unique<BrowserForm>(fake.platform()))
+{
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+}
+
+Window::~Window() = default;
+
+void Window::load(const QString& path)
+{
+    text1()->setText(path);
+    form->loadGridData();
+}
+
+static QPoint rowCentre(GridControl& grid, int row)
+{
+    grid.scrollIntoView(row, 1);
+    return grid.visualRect(grid.model().index(row - 1, 1)).center();
+}
+
+void Window::clickRow(int row, Qt::KeyboardModifiers modifiers)
+{
+    QTest::mouseClick(grid().viewport(), Qt::LeftButton, modifiers, rowCentre(grid(), row));
+}
+
+void Window::rightClickRow(int row)
+{
+    QTest::mouseClick(grid().viewport(), Qt::RightButton, {}, rowCentre(grid(), row));
+}
+
+void Window::dragRows(int from, int to)
+{
+    QWidget* viewport = grid().viewport();
+    const QPoint a = rowCentre(grid(), from);
+    const QPoint b = rowCentre(grid(), to);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, a);
+    // QTest::mouseMove does not carry the pressed button; send the move ourselves.
+    QMouseEvent move(QEvent::MouseMove, b, viewport->mapToGlobal(b), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, b);
+}
+
+QString Window::shownText() const
+{
+    QString t = text2()->toPlainText();
+    t.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
+    return t;
+}
+
+} // namespace bibliora::test
