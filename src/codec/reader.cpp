@@ -85,8 +85,9 @@ private:
         while (e > b && m_acc[e - 1] == ' ')
             --e;
         if (b < e) {
-            MarcRecord record = (b == 0 && e == m_acc.size()) ? std::move(m_acc) : m_acc.substr(b, e - b);
-            m_sink(std::move(record));
+            // An exact-size copy: the accumulator's spare capacity would otherwise stay with
+            // every record kept, and its buffer is reused for the next one.
+            m_sink(MarcRecord(m_acc.data() + b, e - b));
         }
         m_acc.clear();
     }

@@ -31,6 +31,7 @@ public:
     QString heading(int column) const { return m_headings.value(column); }
 
     void appendRows(std::vector<RecordRow>&& rows);
+    void reserve(std::size_t rows) { m_rows.reserve(rows); }
     void resizeRows(std::size_t count);
     void removeRows(std::size_t first, std::size_t count);
     void clearTexts();
