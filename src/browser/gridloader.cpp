@@ -27,7 +27,9 @@ GridLoader::Outcome GridLoader::load(const QString& path)
     QElapsedTimer clock;
     clock.start();
     // After the first batch the row count is estimated from the file size, so the row vector
-    // is allocated once instead of doubling (and copying a million rows) as it grows.
+    // is allocated once instead of doubling (and moving a million rows) as it grows. Twice the
+    // estimate: the first records may be larger than the rest, and capacity that is never
+    // written costs address space, not memory.
     const double fileBytes = static_cast<double>(QFileInfo(path).size());
     double recordBytes = 0;
     bool reserved = false;
@@ -35,7 +37,7 @@ GridLoader::Outcome GridLoader::load(const QString& path)
         if (!reserved && outcome.count > 0) {
             reserved = true;
             const double perRecord = std::max(1.0, recordBytes / static_cast<double>(outcome.count));
-            m_grid.model().reserve(static_cast<std::size_t>(fileBytes / perRecord * 1.1) + 1024);
+            m_grid.model().reserve(static_cast<std::size_t>(fileBytes / perRecord * 2) + 1024);
         }
         m_grid.model().appendRows(std::move(batch));
         batch = {};

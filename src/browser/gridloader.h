@@ -20,7 +20,7 @@ public:
         bool aborted = false;
     };
 
-    GridLoader(GridControl& grid, std::function<bool(std::int64_t count)> onProgress, int intervalMs = 50)
+    GridLoader(GridControl& grid, std::function<bool(std::int64_t count)> onProgress, int intervalMs = 40)
         : m_grid(grid), m_onProgress(std::move(onProgress)), m_intervalMs(intervalMs)
     {
     }
