@@ -177,6 +177,9 @@ int build(const std::vector<std::string>& args)
         }
     }
     std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+    // A byte-order mark some editors put first is not part of the header line.
+    if (input.compare(0, 3, "\xEF\xBB\xBF") == 0)
+        input.erase(0, 3);
     std::u16string text = Gbk::fromUtf8(input);
     // A bare LF counts as CR LF, as in the window's text box.
     std::u16string normalised;

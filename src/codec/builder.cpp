@@ -34,15 +34,13 @@ int dataTagOf(std::u16string_view line)
     return tag >= 10 ? tag : 0;
 }
 
-// A record or field terminator typed or pasted into a value would make the directory lie
-// about the record (and split it when exported one record per line): such bytes are dropped.
-void appendValue(std::string& out, std::u16string_view value)
+// LF is no part of a line. A record or field terminator typed or pasted into the text would
+// make the directory lie about the record (and split it when exported one record per line):
+// it is dropped before the line is read, as if it had not been typed, so that indicator
+// columns, empty subfields and trimming see the text that is written.
+bool droppedFromLines(char16_t c)
 {
-    const std::size_t from = out.size();
-    Gbk::appendEncoded(out, value);
-    out.erase(std::remove_if(out.begin() + static_cast<std::ptrdiff_t>(from), out.end(),
-                             [](char c) { return c == kFieldTerminator || c == kRecordTerminator; }),
-              out.end());
+    return c == u'\n' || c == char16_t(kRecordTerminator) || c == char16_t(kFieldTerminator);
 }
 
 class Writer
@@ -122,7 +120,7 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
     for (std::size_t cr = text.find(u'\r'); cr != std::u16string_view::npos;
          cr = text.find(u'\r', from)) {
         std::u16string line(text.substr(from, cr - from));
-        line.erase(std::remove(line.begin(), line.end(), u'\n'), line.end());
+        line.erase(std::remove_if(line.begin(), line.end(), droppedFromLines), line.end());
         lines.push_back(std::move(line));
         from = cr + 1;
     }
@@ -163,7 +161,7 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
     std::string content;
     const auto control = [&](std::string_view tag, const std::u16string& value) {
         content.clear();
-        appendValue(content, value);
+        Gbk::appendEncoded(content, value);
         return writer.add(tag, content);
     };
     bool fits = control("001", f001);
@@ -206,7 +204,7 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
         if (fieldText.size() <= 4)
             continue;
         content.clear();
-        appendValue(content, fieldText);
+        Gbk::appendEncoded(content, fieldText);
         char tagText[4];
         std::snprintf(tagText, sizeof tagText, "%03d", tag);
         fits = fits && writer.add(tagText, content);
