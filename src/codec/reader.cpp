@@ -107,42 +107,66 @@ public:
 
     void feed(const char* p, std::size_t n)
     {
-        for (std::size_t i = 0; i < n; ++i) {
-            if (m_haveLow) {
-                m_haveLow = false;
-                unit(static_cast<char16_t>(static_cast<unsigned char>(m_low) |
-                                           static_cast<unsigned char>(p[i]) << 8));
-            } else {
-                m_low = p[i];
-                m_haveLow = true;
+        if (n == 0)
+            return;
+        if (m_haveLow) {
+            m_haveLow = false;
+            unit(static_cast<char16_t>(static_cast<unsigned char>(m_low) |
+                                       static_cast<unsigned char>(p[0]) << 8));
+            ++p;
+            --n;
+        }
+        // Whole code units in runs: everything up to the next terminator is appended at once.
+        const std::size_t units = n / 2;
+        std::size_t runStart = 0;
+        for (std::size_t i = 0; i < units; ++i) {
+            if (p[2 * i] == kRecordTerminator && p[2 * i + 1] == 0) {
+                appendUnits(p + 2 * runStart, i - runStart);
+                unit(char16_t(kRecordTerminator));
+                runStart = i + 1;
             }
+        }
+        appendUnits(p + 2 * runStart, units - runStart);
+        if (n % 2) {
+            m_low = p[n - 1];
+            m_haveLow = true;
         }
     }
 
 private:
-    void unit(char16_t c)
+    void appendUnits(const char* p, std::size_t count)
     {
-        if (c == char16_t(kRecordTerminator)) {
-            if (!m_skipping) {
-                std::u16string_view text = m_acc;
-                if (m_count > 0 && text.substr(0, 2) == u"\r\n")
-                    text.remove_prefix(2);
-                m_sink(Gbk::encode(text));
-            }
-            ++m_count;
-            m_skipping = false;
-            m_acc.clear();
+        if (m_skipping || count == 0)
             return;
-        }
-        if (m_skipping)
-            return;
-        if (m_acc.size() >= m_maxUnits) {
+        if (m_acc.size() + count > m_maxUnits) {
             m_skipping = true;
             m_acc.clear();
             m_acc.shrink_to_fit();
             return;
         }
-        m_acc.push_back(c);
+        const std::size_t old = m_acc.size();
+        m_acc.resize(old + count);
+        for (std::size_t k = 0; k < count; ++k)
+            m_acc[old + k] = static_cast<char16_t>(static_cast<unsigned char>(p[2 * k]) |
+                                                   static_cast<unsigned char>(p[2 * k + 1]) << 8);
+    }
+
+    void unit(char16_t c)
+    {
+        if (c != char16_t(kRecordTerminator)) {
+            char pair[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+            appendUnits(pair, 1);
+            return;
+        }
+        if (!m_skipping) {
+            std::u16string_view text = m_acc;
+            if (m_count > 0 && text.substr(0, 2) == u"\r\n")
+                text.remove_prefix(2);
+            m_sink(Gbk::encode(text));
+        }
+        ++m_count;
+        m_skipping = false;
+        m_acc.clear();
     }
 
     const RecordSink& m_sink;
