@@ -10,6 +10,7 @@
 #include <QInputMethodEvent>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 using namespace bibliora;
 using namespace bibliora::test;
@@ -23,6 +24,21 @@ private:
     QString m_threeRecords;
     QString m_hundredTwenty;
     std::vector<std::string> m_records;
+
+    // Large enough that loading takes several progress steps.
+    static constexpr int kBig = 300000;
+    QString m_big;
+    QString bigFile()
+    {
+        if (m_big.isEmpty()) {
+            std::vector<std::string> big;
+            big.reserve(kBig);
+            for (int i = 1; i <= kBig; ++i)
+                big.push_back(makeRecord(QStringLiteral("大文件%1").arg(i), QString()));
+            m_big = writeLinesFile(m_dir.path(), QStringLiteral("big.iso"), big);
+        }
+        return m_big;
+    }
 
 private slots:
     void initTestCase()
@@ -361,6 +377,48 @@ private slots:
         // Columns are 15 %, 40 %, 40 % of the grid and the record column is hidden.
         QCOMPARE(w.grid().columnWidth(0), twipsToPixels(720, dpi));
         QVERIFY(w.grid().isColumnHidden(3));
+    }
+
+    void commandsDuringALoadCannotDisturbTheList()
+    {
+        const QString path = bigFile();
+        Window w;
+        w.fake.fileDialog->answers = {m_threeRecords};
+        bool sawProgress = false;
+        int rowsDuringLoad = 0;
+        // While the load runs, the user clicks open, delete and export, and drops a file.
+        QTimer poke;
+        connect(&poke, &QTimer::timeout, this, [&] {
+            if (!w.label1()->text().startsWith(QStringLiteral("正在预读第")))
+                return;
+            sawProgress = true;
+            rowsDuringLoad = w.grid().rowCount();
+            QTest::mouseClick(w.button("Command1"), Qt::LeftButton);
+            QTest::mouseClick(w.button("Command3"), Qt::LeftButton);
+            w.fake.popupMenu->answers = {1};
+            w.rightClickRow(1);
+            w.form->loadGridData();
+        });
+        poke.start(5);
+        w.load(path);
+        poke.stop();
+        QVERIFY(sawProgress);
+        QVERIFY(rowsDuringLoad > 1 && rowsDuringLoad < kBig + 1);
+        QCOMPARE(w.grid().rowCount(), kBig + 1);
+        QCOMPARE(w.label1()->text(), QStringLiteral("/%1").arg(kBig));
+        QVERIFY(w.fake.fileDialog->calls.empty());
+        QVERIFY(w.fake.popupMenu->shown.empty());
+        QCOMPARE(w.text1()->text(), path);
+    }
+
+    void closingDuringALoadStopsIt()
+    {
+        const QString path = bigFile();
+        Window w;
+        QTimer::singleShot(1, w.form.get(), [&] { w.form->close(); });
+        w.load(path);
+        QVERIFY(!w.form->isVisible());
+        QVERIFY(w.grid().rowCount() < kBig + 1);
     }
 
     void footerOpensTheProjectAddress()
