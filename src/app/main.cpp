@@ -1,5 +1,6 @@
 #include "browserform.h"
 #include "qtplatform.h"
+#include "qtskin.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
@@ -53,6 +54,7 @@ int main(int argc, char** argv)
         QApplication::installTranslator(&qtTranslator);
 
     bibliora::BrowserForm form(bibliora::makeQtPlatform());
+    bibliora::skin::attachSkin(&form); // before the window is first shown
     form.start(startupPath);
     return QApplication::exec();
 }

@@ -7,6 +7,7 @@
 #include "gridloader.h"
 #include "layout.h"
 #include "menuclass.h"
+#include "qtskin.h"
 #include "twips.h"
 
 #include <QApplication>
@@ -615,6 +616,8 @@ void BrowserForm::dropEvent(QDropEvent* event)
 
 void BrowserForm::closeEvent(QCloseEvent* event)
 {
+    // The skin goes first, while every button still exists; then the whole program ends.
+    skin::detachSkin(this);
     m_closing = true;
     if (m_findFrm)
         m_findFrm->close();
