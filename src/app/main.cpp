@@ -1,4 +1,5 @@
 #include "browserform.h"
+#include "fonts.h"
 #include "qtplatform.h"
 #include "qtskin.h"
 
@@ -46,6 +47,8 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Bibliora"));
     QApplication::setApplicationVersion(QStringLiteral(BIBLIORA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("bibliora"));
+
+    QApplication::setFont(bibliora::songFont(9)); // message boxes and file dialogs too
 
     // Qt's own texts (file dialog, 是/否/确定) in Chinese whatever the machine's locale.
     QTranslator qtTranslator;

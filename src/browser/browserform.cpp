@@ -3,6 +3,7 @@
 #include "codec.h"
 #include "exporter.h"
 #include "findfrm.h"
+#include "fonts.h"
 #include "gridcontrol.h"
 #include "gridloader.h"
 #include "layout.h"
@@ -55,15 +56,6 @@ QString displayTextFor(const MarcRecord& record)
     return text;
 }
 
-QFont songFont(double points)
-{
-    QFont font;
-    font.setFamilies({QStringLiteral("宋体"), QStringLiteral("SimSun"), QStringLiteral("Noto Serif CJK SC"),
-                      QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Micro Hei")});
-    font.setPointSizeF(points);
-    return font;
-}
-
 QString buildFailureText(const BuildResult& result)
 {
     switch (result.error) {
@@ -113,6 +105,7 @@ BrowserForm::BrowserForm(Platform platform, QWidget* parent)
     setObjectName(QStringLiteral("BrowserForm"));
     setWindowTitle(QStringLiteral("Bibliora 2.0 — MARC 书目记录浏览编辑器"));
     setAcceptDrops(true);
+    setFont(songFont(9)); // the window's own font; Text2, Label1 and the grid set theirs
     createControls();
     placeDesignLayout();
     const double dpi = logicalDpi(this);

@@ -2,6 +2,7 @@
 
 #include "browserform.h"
 #include "findfirstrow.h"
+#include "fonts.h"
 #include "gridcontrol.h"
 #include "twips.h"
 
@@ -22,6 +23,7 @@ FindFrm::FindFrm(BrowserForm& owner)
     setObjectName(QStringLiteral("FindFrm"));
     setWindowTitle(QStringLiteral("简易查找>>"));
     setModal(false);
+    setFont(songFont(9));
     const double dpi = logicalDpi(this);
     const auto place = [dpi](QWidget* w, const QRectF& twips) { w->setGeometry(twipsToPixels(twips, dpi)); };
 
