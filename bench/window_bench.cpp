@@ -1,6 +1,6 @@
 // Times the real window code offscreen on a large file: loading until "/N" shows, a find
 // that hits the last record, a save, deleting 1,000 selected rows, and the two exports.
-// Prints one Markdown table row per file; never a pass/fail verdict.
+// Prints one Markdown table row per file; never a pass/fail verdict. Unix only (getrusage).
 #include "browserform.h"
 #include "fakeplatform.h"
 #include "findfrm.h"

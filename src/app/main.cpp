@@ -4,6 +4,7 @@
 #include "qtskin.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -47,6 +48,10 @@ int main(int argc, char** argv)
     QApplication::setApplicationName(QStringLiteral("Bibliora"));
     QApplication::setApplicationVersion(QStringLiteral(BIBLIORA_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("bibliora"));
+    QIcon icon;
+    for (int size : {16, 32, 48, 256})
+        icon.addFile(QStringLiteral(":/icons/bibliora-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
 
     QApplication::setFont(bibliora::songFont(9)); // message boxes and file dialogs too
 
