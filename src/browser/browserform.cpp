@@ -177,11 +177,16 @@ void BrowserForm::createControls()
     m_grid->onMouseDown = [this](int button, int shift, QPoint pos) { gridMouseDown(button, shift, pos); };
 }
 
+void BrowserForm::place(QWidget* widget, const QRectF& twips)
+{
+    // A size that comes out negative (a minimised or tiny window) leaves the control alone.
+    if (twips.width() >= 0 && twips.height() >= 0)
+        widget->setGeometry(twipsToPixels(twips, logicalDpi(this)));
+}
+
 void BrowserForm::placeDesignLayout()
 {
-    const double dpi = logicalDpi(this);
     const MainLayout l = designLayout();
-    const auto place = [dpi](QWidget* w, const QRectF& twips) { w->setGeometry(twipsToPixels(twips, dpi)); };
     place(m_frame1, l.frame1);
     place(m_text1, l.text1);
     place(m_command1, l.command1);
@@ -206,11 +211,6 @@ void BrowserForm::applyLayout()
     const QSize outer = frameGeometry().size();
     const MainLayout l = computeLayout(float(pixelsToTwips(outer.width(), dpi)),
                                        float(pixelsToTwips(outer.height(), dpi)));
-    // A step whose size comes out negative (a minimised or tiny window) is skipped.
-    const auto place = [dpi](QWidget* w, const QRectF& twips) {
-        if (twips.width() >= 0 && twips.height() >= 0)
-            w->setGeometry(twipsToPixels(twips, dpi));
-    };
     place(m_grid, l.grid1);
     place(m_frame2, l.frame2);
     place(m_frame1, l.frame1);
@@ -220,7 +220,6 @@ void BrowserForm::applyLayout()
     place(m_text2, l.text2);
     setupGrid();
     place(m_label2, l.label2);
-    m_laidOut = true;
 }
 
 void BrowserForm::setupGrid()

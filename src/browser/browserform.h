@@ -57,6 +57,7 @@ protected:
 
 private:
     void createControls();
+    void place(QWidget* widget, const QRectF& twips);
     void placeDesignLayout();
     void applyLayout();
     void setupGrid();
@@ -80,7 +81,6 @@ private:
     std::int32_t m_nowRow = 0;
     bool m_loading = false;
     bool m_closing = false;
-    bool m_laidOut = false;
 
     QGroupBox* m_frame1 = nullptr;
     QLineEdit* m_text1 = nullptr;

@@ -17,6 +17,10 @@ QString reasonFor(int error)
 {
     switch (error) {
     case ENOSPC: return QStringLiteral("磁盘空间不足");
+#ifdef EDQUOT
+    case EDQUOT: return QStringLiteral("磁盘配额已用完");
+#endif
+    case EFBIG: return QStringLiteral("文件超过了允许的大小");
     case ENOENT: return QStringLiteral("文件夹不存在");
     case ENOTDIR: return QStringLiteral("路径中有一部分不是文件夹");
     case EISDIR: return QStringLiteral("这是一个文件夹,不是文件");
