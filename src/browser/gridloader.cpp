@@ -36,12 +36,29 @@ GridLoader::Outcome GridLoader::load(const QString& path)
     const auto flush = [&] {
         if (!reserved && outcome.count > 0) {
             reserved = true;
+            // Capped: a tiny first record before gigabytes of junk must not size the list.
             const double perRecord = std::max(1.0, recordBytes / static_cast<double>(outcome.count));
-            m_grid.model().reserve(static_cast<std::size_t>(fileBytes / perRecord * 2) + 1024);
+            const double rows = std::min(fileBytes / perRecord * 2, 4.0 * 1024 * 1024);
+            try {
+                m_grid.model().reserve(static_cast<std::size_t>(rows) + 1024);
+            } catch (const std::bad_alloc&) {
+                // Growing as rows come is slower but works.
+            }
         }
         m_grid.model().appendRows(std::move(batch));
         batch = {};
         batch.reserve(4096);
+    };
+    ReadOptions options;
+    // Long stretches without a record terminator give no records to count: yield between
+    // the reader's buffers too, so the window keeps repainting.
+    options.onChunk = [&] {
+        if (clock.elapsed() >= m_intervalMs) {
+            flush();
+            clock.restart();
+            if (m_onProgress && !m_onProgress(outcome.count))
+                throw Stop{};
+        }
     };
     try {
         readMarcFile(std::filesystem::path(QFile::encodeName(path).toStdString()),
@@ -59,7 +76,8 @@ GridLoader::Outcome GridLoader::load(const QString& path)
                              if (m_onProgress && !m_onProgress(outcome.count))
                                  throw Stop{};
                          }
-                     });
+                     },
+                     options);
     } catch (const Stop&) {
         outcome.aborted = true;
     }

@@ -23,7 +23,23 @@ std::u16string_view trimSpaces(std::u16string_view s)
     return s.substr(b, e - b);
 }
 
+// What ends a subfield in a data-field line.
+constexpr char16_t kMarks[] = {kDisplayDelimiter, char16_t(kSubfieldDelimiter), 0};
+
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+// Characters, not code units: a surrogate pair is one character (and written as one "?").
+std::size_t characterCount(std::u16string_view s)
+{
+    std::size_t n = s.size();
+    for (std::size_t i = 0; i + 1 < s.size(); ++i) {
+        if (s[i] >= 0xD800 && s[i] <= 0xDBFF && s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
+            --n;
+            ++i;
+        }
+    }
+    return n;
+}
 
 // The data-field tag (10-999) a line begins with, or 0.
 int dataTagOf(std::u16string_view line)
@@ -159,7 +175,11 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
 
     Writer writer;
     std::string content;
-    const auto control = [&](std::string_view tag, const std::u16string& value) {
+    // The display shows a subfield delimiter in a control field as "■" and reads "■" back as
+    // itself, so a delimiter pasted into a control line is written as that "■" at once: saving
+    // the record again then gives the same bytes.
+    const auto control = [&](std::string_view tag, std::u16string value) {
+        std::replace(value.begin(), value.end(), char16_t(kSubfieldDelimiter), kDisplayDelimiter);
         content.clear();
         Gbk::appendEncoded(content, value);
         return writer.add(tag, content);
@@ -186,10 +206,17 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
         // every data field written has two indicators.
         std::u16string fieldText(head.size() > 4 ? head.substr(4, 2) : std::u16string_view());
         fieldText.append(2 - fieldText.size(), u' ');
+        // Half a surrogate pair is an indicator of its own: written as one "?" each, so that
+        // the display reads two indicators back (a whole pair would be a single "?").
+        for (char16_t& c : fieldText)
+            if (c >= 0xD800 && c <= 0xDFFF)
+                c = u'?';
         if (firstMark != std::u16string_view::npos) {
             std::size_t pos = firstMark;
             while (pos != std::u16string_view::npos) {
-                const std::size_t next = line.find(kDisplayDelimiter, pos + 1);
+                // After the first "■", a raw subfield delimiter (pasted text) ends a subfield
+                // as "■" does: it is written as one, and the display shows it as "■".
+                const std::size_t next = line.find_first_of(kMarks, pos + 1);
                 const std::u16string_view part = line.substr(pos + 1, next == std::u16string_view::npos ? std::u16string_view::npos : next - pos - 1);
                 if (part.empty()) {
                     result.error = BuildError::EmptySubfield;
@@ -201,7 +228,7 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
                 pos = next;
             }
         }
-        if (fieldText.size() <= 4)
+        if (characterCount(fieldText) <= 4)
             continue;
         content.clear();
         Gbk::appendEncoded(content, fieldText);

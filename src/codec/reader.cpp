@@ -222,6 +222,8 @@ bool readMarcFile(const std::filesystem::path& path, const RecordSink& onRecord,
         else
             cp936.feed(buffer.data(), got);
         skip = 0;
+        if (options.onChunk)
+            options.onChunk();
         got = std::fread(buffer.data(), 1, buffer.size(), file.get());
     }
     return !std::ferror(file.get());

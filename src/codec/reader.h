@@ -17,6 +17,9 @@ inline constexpr std::size_t kMaxRecordBytes = 16u * 1024 * 1024;
 struct ReadOptions {
     std::size_t maxRecordBytes = kMaxRecordBytes;
     std::size_t bufferBytes = 1u << 20;
+    // Called after each buffer of the file has been cut into records, so a caller can keep a
+    // window alive through long stretches that hold no record. It may throw to stop reading.
+    std::function<void()> onChunk;
 };
 
 // Cuts a MARC file into records, calling onRecord once per record in file order.

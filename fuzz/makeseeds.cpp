@@ -1,0 +1,66 @@
+// Writes seed inputs for the fuzz targets from MARC files: each file whole for the reader,
+// and each of its first records for the look-up and display targets, and its display text
+// (as UTF-8 and as UTF-16) for the builder. File names are content hashes, so running it
+// again over the same files adds nothing.
+//
+//   bibliora-fuzz-seeds OUTDIR FILE...
+#include "codec.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+using namespace bibliora;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::size_t kRecordsPerFile = 40;
+constexpr std::size_t kMaxSeedBytes = 64 * 1024;
+
+void writeSeed(const fs::path& dir, const std::string& bytes)
+{
+    if (bytes.empty() || bytes.size() > kMaxSeedBytes)
+        return;
+    fs::create_directories(dir);
+    char name[32];
+    std::snprintf(name, sizeof name, "seed-%016zx", std::hash<std::string>{}(bytes));
+    std::ofstream(dir / name, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 3) {
+        std::cerr << "usage: bibliora-fuzz-seeds OUTDIR FILE...\n";
+        return 2;
+    }
+    const fs::path out = argv[1];
+    for (int i = 2; i < argc; ++i) {
+        std::ifstream in(argv[i], std::ios::binary);
+        const std::string whole((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+        writeSeed(out / "reader", whole.substr(0, kMaxSeedBytes));
+        std::size_t n = 0;
+        readMarcFile(argv[i], [&](MarcRecord&& r) {
+            if (n++ >= kRecordsPerFile)
+                return;
+            writeSeed(out / "lookup", "\xC0" + r); // 0xC0: the title look-up
+            writeSeed(out / "displaytext", r);
+            const std::u16string text = formatRecordText(r) + u"\r\n";
+            writeSeed(out / "builder", '\0' + Gbk::toUtf8(text));
+            std::string utf16 = "\x01";
+            for (char16_t c : text) {
+                utf16.push_back(static_cast<char>(c & 0xFF));
+                utf16.push_back(static_cast<char>(c >> 8));
+            }
+            writeSeed(out / "builder", utf16);
+        });
+    }
+    return 0;
+}
