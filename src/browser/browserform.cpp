@@ -184,15 +184,22 @@ void BrowserForm::place(QWidget* widget, const QRectF& twips)
         widget->setGeometry(twipsToPixels(twips, logicalDpi(this)));
 }
 
-void BrowserForm::placeDesignLayout()
+void BrowserForm::placeLayout(const MainLayout& l)
 {
-    const MainLayout l = designLayout();
     place(m_frame1, l.frame1);
     place(m_text1, l.text1);
     place(m_command1, l.command1);
     place(m_command3, l.command3);
     place(m_grid, l.grid1);
     place(m_frame2, l.frame2);
+    place(m_text2, l.text2);
+    place(m_label2, l.label2);
+}
+
+void BrowserForm::placeDesignLayout()
+{
+    placeLayout(designLayout());
+    // Frame2's contents keep their design places whatever the window's size.
     place(m_command2[0], QRectF(240, 240, 435, 315));
     place(m_command2[1], QRectF(660, 240, 375, 315));
     place(m_command2[2], QRectF(1020, 240, 315, 315));
@@ -201,25 +208,15 @@ void BrowserForm::placeDesignLayout()
     place(m_label1, QRectF(3000, 300, 735, 210));
     place(m_command5, QRectF(4080, 240, 795, 315));
     place(m_command4, QRectF(4860, 240, 795, 315));
-    place(m_text2, l.text2);
-    place(m_label2, l.label2);
 }
 
 void BrowserForm::applyLayout()
 {
     const double dpi = logicalDpi(this);
     const QSize outer = frameGeometry().size();
-    const MainLayout l = computeLayout(float(pixelsToTwips(outer.width(), dpi)),
-                                       float(pixelsToTwips(outer.height(), dpi)));
-    place(m_grid, l.grid1);
-    place(m_frame2, l.frame2);
-    place(m_frame1, l.frame1);
-    place(m_command1, l.command1);
-    place(m_command3, l.command3);
-    place(m_text1, l.text1);
-    place(m_text2, l.text2);
-    setupGrid();
-    place(m_label2, l.label2);
+    placeLayout(computeLayout(float(pixelsToTwips(outer.width(), dpi)),
+                              float(pixelsToTwips(outer.height(), dpi))));
+    setupGrid(); // column widths follow the grid's new width
 }
 
 void BrowserForm::setupGrid()

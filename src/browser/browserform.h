@@ -16,6 +16,7 @@ namespace bibliora {
 
 class FindFrm;
 class GridControl;
+struct MainLayout;
 
 // The main window: the record grid on the left, the shown record's text on the right, the
 // path bar on top. Controls carry the names the rest of the program (and the tests) use as
@@ -58,6 +59,7 @@ protected:
 private:
     void createControls();
     void place(QWidget* widget, const QRectF& twips);
+    void placeLayout(const MainLayout& layout);
     void placeDesignLayout();
     void applyLayout();
     void setupGrid();

@@ -3,7 +3,6 @@
 #include "codec.h"
 
 #include <QFile>
-#include <QHeaderView>
 #include <QTest>
 #include <cstdio>
 
@@ -16,45 +15,39 @@ QString toQ(const std::u16string& s)
 
 static std::string gbk(const QString& s)
 {
-    return Gbk::encode(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()),
-                                           static_cast<std::size_t>(s.size())));
+    return Gbk::encode(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size())));
 }
 
-std::string makeRecord(const QString& title, const QString& isbn, const QString& extra)
+std::string makeRecord(const QString& title, const QString& isbn, const QString& subject)
 {
-    std::vector<std::pair<std::string, std::string>> fields;
-    fields.push_back({"001", "REC" + std::to_string(title.size())});
+    std::vector<std::pair<const char*, std::string>> fields = {{"001", "REC" + std::to_string(title.size())}};
     if (!isbn.isEmpty())
-        fields.push_back({"010", "  \x1F" "a" + gbk(isbn)});
-    fields.push_back({"200", "1 \x1F" "a" + gbk(title) + "\x1F" "f" + gbk(QStringLiteral("佚名"))});
-    if (!extra.isEmpty())
-        fields.push_back({"606", "0 \x1F" "a" + gbk(extra)});
+        fields.emplace_back("010", "  \x1F" "a" + gbk(isbn));
+    fields.emplace_back("200", "1 \x1F" "a" + gbk(title) + "\x1F" "f" + gbk(QStringLiteral("佚名")));
+    if (!subject.isEmpty())
+        fields.emplace_back("606", "0 \x1F" "a" + gbk(subject));
     std::string directory;
     std::string data;
-    for (auto& [tag, content] : fields) {
+    for (const auto& [tag, content] : fields) {
         char entry[16];
-        std::snprintf(entry, sizeof entry, "%s%04zu%05zu", tag.c_str(), content.size() + 1, data.size());
+        std::snprintf(entry, sizeof entry, "%s%04zu%05zu", tag, content.size() + 1, data.size());
         directory += entry;
         data += content + "\x1E";
     }
-    const std::size_t base = 24 + directory.size() + 1;
-    const std::size_t total = base + data.size() + 1;
     char leader[32];
-    std::snprintf(leader, sizeof leader, "%05zunam0 22%05zu   450 ", total, base);
-    return std::string(leader) + directory + "\x1E" + data + "\x1D";
+    const std::size_t base = 24 + directory.size() + 1;
+    std::snprintf(leader, sizeof leader, "%05zunam0 22%05zu   450 ", base + data.size() + 1, base);
+    return leader + directory + "\x1E" + data + "\x1D";
 }
 
 QString writeLinesFile(const QString& dir, const QString& name, const std::vector<std::string>& records)
 {
-    const QString path = dir + QLatin1Char('/') + name;
-    QFile f(path);
+    QFile f(dir + QLatin1Char('/') + name);
     if (!f.open(QIODevice::WriteOnly))
         return {};
-    for (const std::string& r : records) {
-        f.write(r.data(), static_cast<qint64>(r.size()));
-        f.write("\r\n");
-    }
-    return path;
+    for (const std::string& r : records)
+        f.write(QByteArray::fromStdString(r) + "\r\n");
+    return f.fileName();
 }
 
 QByteArray readAll(const QString& path)
@@ -74,12 +67,15 @@ Window::Window() : form(std::make_unique<BrowserForm>(fake.platform()))
     QVERIFY(QTest::qWaitForWindowExposed(form.get()));
 }
 
-Window::~Window() = default;
-
 void Window::load(const QString& path)
 {
     text1()->setText(path);
     form->loadGridData();
+}
+
+void Window::click(const char* buttonName) const
+{
+    QTest::mouseClick(button(buttonName), Qt::LeftButton);
 }
 
 static QPoint rowCentre(GridControl& grid, int row)
@@ -101,9 +97,8 @@ void Window::rightClickRow(int row)
 void Window::dragRows(int from, int to)
 {
     QWidget* viewport = grid().viewport();
-    const QPoint a = rowCentre(grid(), from);
     const QPoint b = rowCentre(grid(), to);
-    QTest::mousePress(viewport, Qt::LeftButton, {}, a);
+    QTest::mousePress(viewport, Qt::LeftButton, {}, rowCentre(grid(), from));
     // QTest::mouseMove does not carry the pressed button; send the move ourselves.
     QMouseEvent move(QEvent::MouseMove, b, viewport->mapToGlobal(b), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(viewport, &move);
@@ -112,9 +107,7 @@ void Window::dragRows(int from, int to)
 
 QString Window::shownText() const
 {
-    QString t = text2()->toPlainText();
-    t.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return t;
+    return text2()->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
 }
 
 } // namespace bibliora::test

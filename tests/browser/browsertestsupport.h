@@ -8,29 +8,27 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QString>
 #include <memory>
 #include <string>
 
 namespace bibliora::test {
 
-// A record with the given title and ISBN, as GBK bytes, built by hand (not by the builder
-// under test).
-std::string makeRecord(const QString& title, const QString& isbn, const QString& extra = {});
-
+// A record with the given title, ISBN and 606 subject, as GBK bytes, assembled by hand
+// rather than by the builder under test. Empty values leave their field out.
+std::string makeRecord(const QString& title, const QString& isbn, const QString& subject = {});
 // Writes records one per line, each ending in its terminator and CR LF.
 QString writeLinesFile(const QString& dir, const QString& name, const std::vector<std::string>& records);
 QByteArray readAll(const QString& path);
+QString toQ(const std::u16string& s);
+QString displayOf(const std::string& record); // the display text, lines ending CR LF
 
-// A window with a scripted platform; shown, so that geometry and focus behave.
+// The main window with a scripted platform, shown so that geometry and focus behave.
 struct Window {
     FakePlatform fake;
     std::unique_ptr<BrowserForm> form;
 
     Window();
-    ~Window();
     void load(const QString& path);
-
     template <typename T> T* child(const char* name) const
     {
         return form->findChild<T*>(QString::fromLatin1(name));
@@ -41,14 +39,11 @@ struct Window {
     QLineEdit* text3() const { return child<QLineEdit>("Text3"); }
     QLabel* label1() const { return child<QLabel>("Label1"); }
     QPushButton* button(const char* name) const { return child<QPushButton>(name); }
-
+    void click(const char* buttonName) const;
     void clickRow(int row, Qt::KeyboardModifiers modifiers = {});
     void rightClickRow(int row);
     void dragRows(int from, int to);
-    QString shownText() const; // Text2 with its line breaks as CR LF
+    QString shownText() const; // Text2, lines ending CR LF
 };
-
-QString displayOf(const std::string& record); // formatRecordText, CR LF
-QString toQ(const std::u16string& s);
 
 } // namespace bibliora::test

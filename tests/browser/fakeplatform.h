@@ -6,28 +6,32 @@
 #include <deque>
 #include <memory>
 
-// Scripted platform services: every dialog answers from a queue the test fills, and every
-// call is recorded, so a test can drive the window like a user without a modal loop.
+// Scripted platform services: dialogs answer from queues the test fills and every call is
+// recorded, so a test drives the window like a user without a modal loop.
 namespace bibliora::test {
+
+template <typename T> T next(std::deque<T>& answers, T otherwise)
+{
+    if (answers.empty())
+        return otherwise;
+    T a = answers.front();
+    answers.pop_front();
+    return a;
+}
 
 struct FileDialogCall {
     bool isOpen = false;
     QString title;
-    QString filter;
 };
 
 class ScriptedFileDialog final : public FileDialog
 {
 public:
-    QString showFileDialog(bool isOpen, const QString& title, const QString& filter, int, int,
+    QString showFileDialog(bool isOpen, const QString& title, const QString&, int, int,
                            const QString&, const QString&, QWidget*) override
     {
-        calls.push_back({isOpen, title, filter});
-        if (answers.empty())
-            return {};
-        QString answer = answers.front();
-        answers.pop_front();
-        return answer;
+        calls.push_back({isOpen, title});
+        return next(answers, QString());
     }
     std::deque<QString> answers;
     std::vector<FileDialogCall> calls;
@@ -36,8 +40,6 @@ public:
 struct MessageCall {
     QString text;
     QString title;
-    MessageButtons buttons = MessageButtons::Ok;
-    MessageIcon icon = MessageIcon::Information;
     MessageAnswer defaultButton = MessageAnswer::Ok;
 };
 
@@ -45,16 +47,10 @@ class ScriptedMessageBox final : public MessageBox
 {
 public:
     MessageAnswer show(QWidget*, const QString& text, const QString& title, MessageButtons buttons,
-                       MessageIcon icon, MessageAnswer defaultButton) override
+                       MessageIcon, MessageAnswer defaultButton) override
     {
-        calls.push_back({text, title, buttons, icon, defaultButton});
-        if (buttons == MessageButtons::Ok)
-            return MessageAnswer::Ok;
-        if (answers.empty())
-            return defaultButton;
-        MessageAnswer a = answers.front();
-        answers.pop_front();
-        return a;
+        calls.push_back({text, title, defaultButton});
+        return buttons == MessageButtons::Ok ? MessageAnswer::Ok : next(answers, defaultButton);
     }
     std::deque<MessageAnswer> answers;
     std::vector<MessageCall> calls;
@@ -63,16 +59,8 @@ public:
 class RecordingShell final : public Shell
 {
 public:
-    bool openFolder(QWidget*, const QString& folder) override
-    {
-        folders << folder;
-        return true;
-    }
-    bool openAddress(QWidget*, const QString& address) override
-    {
-        addresses << address;
-        return true;
-    }
+    bool openFolder(QWidget*, const QString& folder) override { return folders << folder, true; }
+    bool openAddress(QWidget*, const QString& address) override { return addresses << address, true; }
     QStringList folders;
     QStringList addresses;
 };
@@ -80,21 +68,15 @@ public:
 class RecordingClipboard final : public Clipboard
 {
 public:
-    void clear() override
-    {
-        text.clear();
-        ++clears;
-    }
+    void clear() override { text.clear(); }
     void setText(const QString& t) override { text = t; }
     QString text;
-    int clears = 0;
 };
 
 class FixedClock final : public Clock
 {
 public:
-    BuildTime now() const override { return time; }
-    BuildTime time{2024, 1, 31, 14, 30, 5};
+    BuildTime now() const override { return {2024, 1, 31, 14, 30, 5}; }
 };
 
 class ScriptedPopupMenu final : public PopupMenu
@@ -104,11 +86,7 @@ public:
     int track(const std::vector<PopupItem>& items, const QPoint&) override
     {
         shown.push_back(items);
-        if (answers.empty())
-            return 0;
-        int a = answers.front();
-        answers.pop_front();
-        return a;
+        return next(answers, 0);
     }
     std::deque<int> answers;
     std::vector<std::vector<PopupItem>> shown;
@@ -122,10 +100,7 @@ struct FakePlatform {
     std::shared_ptr<FixedClock> clock = std::make_shared<FixedClock>();
     std::shared_ptr<ScriptedPopupMenu> popupMenu = std::make_shared<ScriptedPopupMenu>();
 
-    Platform platform() const
-    {
-        return Platform{fileDialog, messageBox, shell, clipboard, clock, popupMenu};
-    }
+    Platform platform() const { return {fileDialog, messageBox, shell, clipboard, clock, popupMenu}; }
 };
 
 } // namespace bibliora::test
