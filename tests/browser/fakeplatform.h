@@ -19,22 +19,16 @@ template <typename T> T next(std::deque<T>& answers, T otherwise)
     return a;
 }
 
-struct FileDialogCall {
-    bool isOpen = false;
-    QString title;
-};
-
 class ScriptedFileDialog final : public FileDialog
 {
 public:
-    QString showFileDialog(bool isOpen, const QString& title, const QString&, int, int,
-                           const QString&, const QString&, QWidget*) override
+    QString showFileDialog(bool, const QString& title, const QString&, int, int, const QString&,
+                           const QString&, QWidget*) override
     {
-        calls.push_back({isOpen, title});
-        return next(answers, QString());
+        return titles << title, next(answers, QString());
     }
     std::deque<QString> answers;
-    std::vector<FileDialogCall> calls;
+    QStringList titles;
 };
 
 struct MessageCall {
@@ -65,17 +59,13 @@ public:
     QStringList addresses;
 };
 
-class RecordingClipboard final : public Clipboard
-{
-public:
+struct RecordingClipboard final : Clipboard {
     void clear() override { text.clear(); }
     void setText(const QString& t) override { text = t; }
     QString text;
 };
 
-class FixedClock final : public Clock
-{
-public:
+struct FixedClock final : Clock {
     BuildTime now() const override { return {2024, 1, 31, 14, 30, 5}; }
 };
 

@@ -3,149 +3,67 @@
 using namespace bibliora;
 using namespace bibliora::test;
 
-namespace {
-
-const std::vector<FieldSpec> kNovel = {
-    {"001", u"0100001"},
-    {"005", u"20240131143005.0"},
-    {"010", u"  $a978-7-02-000220-7$dCNY25.00"},
-    {"200", u"1 $a红楼梦$f曹雪芹著"},
-    {"606", u"0 $a小说$y中国$z清代"},
-};
-
-} // namespace
-
-TEST(LookupSubfield, FindsChineseValuesByGbkByteOffsets)
+TEST(Gbk, CountsBytesOfTheWindowsCodePage)
 {
-    const MarcRecord record = assemble(kNovel);
-    EXPECT_EQ(lookupSubfield(record, u"200a"), u"红楼梦");
-    EXPECT_EQ(lookupSubfield(record, u"200f"), u"曹雪芹著");
-    // 606 starts behind the Chinese 200 field: its start counts two bytes per character.
-    EXPECT_EQ(lookupSubfield(record, u"606a"), u"小说");
-    EXPECT_EQ(lookupSubfield(record, u"606z"), u"清代");
-    EXPECT_EQ(lookupSubfield(record, u"010a"), u"978-7-02-000220-7");
-    EXPECT_EQ(lookupSubfield(record, u"010d"), u"CNY25.00");
+    // Two bytes for each Chinese character, one for ASCII, 0x80 for the euro sign.
+    EXPECT_EQ(Gbk::encode(u"题名 Title€"), "\xCC\xE2\xC3\xFB Title\x80");
+    EXPECT_EQ(Gbk::decode("\xCC\xE2\xC3\xFB Title\x80"), u"题名 Title€");
+    // One "?" for each character without a GBK form; a surrogate pair is one character.
+    EXPECT_EQ(Gbk::encode(u"题\U0001F600名\u0E01"), "\xCC\xE2?\xC3\xFB?");
+    EXPECT_EQ(Gbk::encodedLength(u"题\U0001F600名\u0E01"), 6u);
 }
 
-TEST(LookupSubfield, TakesTheBaseFromTheFirstFieldTerminatorNotTheLeader)
+TEST(LookupSubfield, FindsValuesByGbkByteOffsets)
 {
-    // Record length and base address in the leader are wrong on purpose (kOddLeader).
-    EXPECT_EQ(lookupSubfield(assemble(kNovel), u"200a"), u"红楼梦");
-    EXPECT_EQ(lookupSubfield(assemble(kNovel, "00000nam0 2200000   450 "), u"200a"), u"红楼梦");
+    // 606 and 008 start behind Chinese text: their starts count two bytes per character.
+    const MarcRecord novel =
+        assemble({{"001", u"0100001"}, {"005", u"20240131143005.0"},
+                  {"200", u"1 $a红楼梦$f曹雪芹著"}, {"606", u"0 $a小说$y中国"}, {"008", u"9801"}});
+    const TextCases cases = {
+        {u"200a", u"红楼梦"}, {u"200f", u"曹雪芹著"}, {u"606y", u"中国"},
+        {u"001a", u"0100001"}, {u"005 ", u"20240131143005.0"}, // whole field, code ignored
+        {u"008a", u""},                                         // no subfields in other 00x
+        {u"606Y", u""},                                         // codes are case-sensitive
+        {u"200", u""}, {u"200aa", u""},
+    };
+    for (const auto& [spec, value] : cases)
+        EXPECT_EQ(lookupSubfield(novel, spec), value) << Gbk::toUtf8(spec);
 }
 
-TEST(LookupSubfield, ReturnsControlFieldsWholeWhateverTheCode)
+TEST(LookupSubfield, TakesTheFirstMatchingSubfieldOfTheFirstFieldThatHasOne)
 {
-    const MarcRecord record = assemble(kNovel);
-    EXPECT_EQ(lookupSubfield(record, u"001a"), u"0100001");
-    EXPECT_EQ(lookupSubfield(record, u"001 "), u"0100001");
-    EXPECT_EQ(lookupSubfield(record, u"005x"), u"20240131143005.0");
-    // Other control fields are searched for subfields like any field, and have none.
-    const MarcRecord with008 = assemble({{"001", u"1"}, {"008", u"040101s2004    ch"}});
-    EXPECT_EQ(lookupSubfield(with008, u"008a"), u"");
+    const auto title = [](const MarcRecord& record) { return lookupSubfield(record, u"200a"); };
+    EXPECT_EQ(title(assemble({{"200", u"1 $f著者"}, {"200", u"1 $a第二"}})), u"第二");
+    EXPECT_EQ(title(assemble({{"200", u"1 $a第一$a第二"}})), u"第一");
+    // An empty $a ends the search; values are not trimmed.
+    EXPECT_EQ(title(assemble({{"200", u"1 $a$f著"}, {"200", u"1 $a第二"}})), u"");
+    EXPECT_EQ(title(assemble({{"200", u"1 $a  红楼梦 / "}})), u"  红楼梦 / ");
 }
 
-TEST(LookupSubfield, AcceptsOnlyFourCharacterSpecs)
+TEST(LookupSubfield, TakesTheBaseFromTheFirstFieldTerminatorOrGivesNothing)
 {
-    const MarcRecord record = assemble(kNovel);
-    EXPECT_EQ(lookupSubfield(record, u""), u"");
-    EXPECT_EQ(lookupSubfield(record, u"200"), u"");
-    EXPECT_EQ(lookupSubfield(record, u"200aa"), u"");
-    EXPECT_EQ(lookupSubfield("", u"200a"), u"");
+    // The leader's record length and base address are never used.
+    const std::u16string leader = u"00000nam0 2200000   450 ";
+    const TextCases cases = {
+        {leader + u"200000900000^1 $a题名^", u"题名"},
+        {leader + u"200000509999200000900000^1 $a题名^", u"题名"}, // first 200 past the end
+        {leader + u"200000900000", u""},                         // no field terminator
+        {u"0123^" + leader + u"200000900000^1 $a题名^", u""},     // terminator inside the leader
+        {leader + u"200000900000" u"60000090000^1 $a题名^", u""}, // 23 characters of directory
+        {leader + u"2000x0900000^1 $a题名^", u""},                // length not a number
+    };
+    for (const auto& [record, value] : cases)
+        EXPECT_EQ(lookupSubfield(gbk(record), u"200a"), value) << Gbk::toUtf8(record);
 }
 
-TEST(LookupSubfield, MatchesTagAndCodeExactly)
+TEST(RowTextsFor, PrefersCnmarcTitleAndTheFirstStandardNumberInOrder)
 {
-    const MarcRecord record = assemble({{"200", u"1 $a题名$Ab"}});
-    EXPECT_EQ(lookupSubfield(record, u"200a"), u"题名");
-    EXPECT_EQ(lookupSubfield(record, u"200A"), u"b");
-    EXPECT_EQ(lookupSubfield(record, u"20 a"), u"");
-    EXPECT_EQ(lookupSubfield(assemble({{"200", u"1 $A题名"}}), u"200a"), u"");
-}
-
-TEST(LookupSubfield, SearchesRepeatedFieldsAndStopsAtTheFirstMatchingSubfield)
-{
-    // The first 200 has no $a: the second 200 is searched.
-    EXPECT_EQ(lookupSubfield(assemble({{"200", u"1 $f著者"}, {"200", u"1 $a第二"}}), u"200a"),
-              u"第二");
-    // Two $a in one field: the first wins.
-    EXPECT_EQ(lookupSubfield(assemble({{"200", u"1 $aFirst$aSecond"}}), u"200a"), u"First");
-    // An empty first $a ends the search, even with a later non-empty $a.
-    EXPECT_EQ(lookupSubfield(assemble({{"200", u"1 $a$f著"}, {"200", u"1 $a第二"}}), u"200a"), u"");
-    EXPECT_EQ(lookupSubfield(assemble({{"200", u"1 $a$a第二"}}), u"200a"), u"");
-    // An empty piece (two delimiters in a row) has no code and is passed over.
-    EXPECT_EQ(lookupSubfield(assemble({{"200", u"1 $$a题"}}), u"200a"), u"题");
-}
-
-TEST(LookupSubfield, ReturnsTheValueUntrimmed)
-{
-    const MarcRecord record = assemble({{"200", u"1 $a  红楼梦 : 新版 / $f曹雪芹"}});
-    EXPECT_EQ(lookupSubfield(record, u"200a"), u"  红楼梦 : 新版 / ");
-}
-
-TEST(LookupSubfield, GivesNothingForUnreadableRecords)
-{
-    const std::string leader = kOddLeader;
-    const std::string field = "1 \x1F"
-                              "a" +
-                              gbk(u"题名") + "\x1E";
-    // No field terminator at all.
-    EXPECT_EQ(lookupSubfield(leader + "200001100000", u"200a"), u"");
-    // A field terminator before the 25th character.
-    EXPECT_EQ(lookupSubfield("0123\x1E" + leader + "200001100000\x1E" + field, u"200a"), u"");
-    // A directory of 23 characters: not a multiple of 12, even though the 200 entry is whole.
-    EXPECT_EQ(lookupSubfield(leader + "200000900000" + "60000090000" + "\x1E" + field, u"200a"),
-              u"");
-    // A matching entry whose length or start is not a number.
-    EXPECT_EQ(lookupSubfield(leader + "2000x0900000\x1E" + field, u"200a"), u"");
-    EXPECT_EQ(lookupSubfield(leader + "20000090000y\x1E" + field, u"200a"), u"");
-    // ... but a broken entry of another tag is never read.
-    EXPECT_EQ(lookupSubfield(leader + "606xxxxyyyyy200000900000\x1E" + field, u"200a"), u"题名");
-}
-
-TEST(LookupSubfield, ClipsFieldsAtTheEndOfTheRecord)
-{
-    const std::string leader = kOddLeader;
-    // Length beyond the record's end: the bytes that exist are used.
-    EXPECT_EQ(lookupSubfield(leader + "200999900000\x1E"
-                                      "1 \x1F"
-                                      "aAB",
-                             u"200a"),
-              u"AB");
-    // A start beyond the end gives nothing, and the next 200 is still searched.
-    EXPECT_EQ(lookupSubfield(leader + "200000509999200000700000\x1E"
-                                      "1 \x1F"
-                                      "aCD\x1E\x1D",
-                             u"200a"),
-              u"CD");
-}
-
-TEST(LookupSubfield, RemovesFieldTerminatorsFromTheFieldText)
-{
-    // A length reaching into the next field: the terminator between them is dropped and
-    // the value runs on into the next field's bytes.
-    const std::string leader = kOddLeader;
-    const std::string data = "1 \x1F"
-                             "aAB\x1E"
-                             "0 \x1F"
-                             "bCD\x1E";
-    EXPECT_EQ(lookupSubfield(leader + "200001300000\x1E" + data, u"200a"), u"AB0 ");
-    EXPECT_EQ(lookupSubfield(leader + "200001300000\x1E" + data, u"200b"), u"CD");
-    EXPECT_EQ(lookupSubfield(leader + "001000700000\x1E"
-                                      "12\x1E"
-                                      "34\x1E",
-                             u"0010"),
-              u"1234");
-}
-
-TEST(LookupSubfield, ReadsRecordsWhoseDirectoryIsLongerThan32767Bytes)
-{
-    std::vector<FieldSpec> fields;
-    for (int i = 0; i < 3000; ++i)
-        fields.push_back({"300", u"  $a附注" + std::u16string(1, char16_t(u'0' + i % 10))});
-    fields.push_back({"200", u"1 $a最后的题名"});
-    const MarcRecord record = assemble(fields);
-    ASSERT_GT(record.find('\x1E'), 32767u);
-    EXPECT_EQ(lookupSubfield(record, u"200a"), u"最后的题名");
-    EXPECT_EQ(lookupSubfield(record, u"300a"), u"附注0");
+    const RowTexts row = rowTextsFor(12, assemble({{"245", u"10$a后备"}, {"011", u"  $a1000-0000"},
+                                                   {"200", u"1 $a首选"}, {"010", u"  $a7-5000"}}));
+    EXPECT_EQ(row.sequence + u" " + row.title + u" " + row.standardNumber, u"12 首选 7-5000");
+    // No 200 $a: the 245 $a. An empty 010 $a gives way to the next number in line.
+    const RowTexts marc21 =
+        rowTextsFor(1, assemble({{"200", u"1 $f著"}, {"245", u"10$a后备"}, {"010", u"  $a$dCNY9"},
+                                 {"016", u"7 $aISRC"}, {"091", u"  $a统一书号"}}));
+    EXPECT_EQ(marc21.title + u" " + marc21.standardNumber, u"后备 统一书号");
 }

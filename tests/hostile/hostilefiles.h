@@ -1,75 +1,80 @@
 #pragma once
 
-// Files nobody should feed a MARC reader, made on demand in a folder the caller owns (a
-// temporary one): each is written the first time it is asked for. Shared by the codec tests
-// and the window tests.
+// Files nobody should feed a MARC reader, written into a folder the test owns. Shared by the
+// codec tests and the window tests.
 
-#include <cstdint>
+#include "gbk.h"
+#include "recordgen.h"
+
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
 #include <string>
 #include <vector>
 
 namespace bibliora::hostile {
+namespace fs = std::filesystem;
 
-// The size of the file with no line break and no record terminator (the same shape at 2 GB
-// is checked by hand: tests/hostile/README.md).
-inline constexpr std::uint64_t kEndlessBytes = 64ull << 20;
-// A run of this many bytes without a terminator, between two good records.
-inline constexpr std::uint64_t kLongRunBytes = 20ull << 20;
-// The size of the generated record that is far larger than any directory can describe.
-inline constexpr std::size_t kHugeRecordBytes = 2u << 20;
-
-// splitmix64: the same bytes on every platform and run.
-class Noise
+// mt19937_64 is fully specified: the same bytes on every platform and run.
+inline std::string randomBytes(std::size_t n, std::uint64_t seed)
 {
-public:
-    explicit Noise(std::uint64_t seed) : m_state(seed) {}
-    std::uint64_t next();
-    void fill(std::string& out, std::size_t n); // appends n bytes
+    std::mt19937_64 rng(seed);
+    std::string out(n, '\0');
+    for (char& c : out)
+        c = static_cast<char>(rng());
+    return out;
+}
 
-private:
-    std::uint64_t m_state;
-};
-
-class HostileFiles
+inline fs::path writeFile(const fs::path& path, const std::string& bytes)
 {
-public:
-    explicit HostileFiles(std::filesystem::path dir) : m_dir(std::move(dir)) {}
+    std::ofstream(path, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
+    return path;
+}
 
-    // Three ordinary CNMARC records, one per line (each ends with 0x1D, then CR LF).
-    std::filesystem::path good();
-    const std::vector<std::string>& goodRecords();
+inline std::string readBytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
-    std::filesystem::path endless(); // kEndlessBytes, no LF, no 0x1D
-    std::filesystem::path
-    endlessThenGood(); // good record 1, a kLongRunBytes run ending in 0x1D, good record 2
-    std::filesystem::path
-    tinyThenEndless(); // a record of two bytes ("x", 0x1D), then kEndlessBytes as endless()
-    std::filesystem::path random();      // 1 MB of random bytes
-    std::filesystem::path png();         // a 64 x 64 noise picture, a valid PNG
-    std::filesystem::path empty();       // 0 bytes
-    std::filesystem::path folder();      // a folder (named like a MARC file)
-    std::filesystem::path throughFile(); // a path whose parent is a regular file
-    std::filesystem::path oddUtf16();    // FF FE, two records, then one stray byte
-    std::filesystem::path hugeRecord();  // a good record, one of kHugeRecordBytes, a good record
+// `head`, then 64 MB holding neither LF nor 0x1D (the same shape at 2 GB is checked by hand:
+// README.md).
+inline fs::path writeEndless(const fs::path& path, const std::string& head = {})
+{
+    std::ofstream out(path, std::ios::binary);
+    out << head;
+    for (int megabytes = 0; megabytes < 64; ++megabytes)
+        out << std::string(1u << 20, 'x');
+    return path;
+}
 
-    // What the reader must deliver for random() and png(): every 0x1D ends a record; line
-    // breaks inside become blanks (CR LF two, LF one) and leading blanks go.
-    static std::vector<std::string> expectedRecords(const std::string& bytes);
-    // The UTF-16 file's records as the reader delivers them: GBK, without terminators.
-    std::vector<std::string> oddUtf16Records();
-    // The big one of hugeRecord(), with its terminator.
-    const std::string& hugeRecordBytes();
+// Generated record `i` (CNMARC unless told), assembled byte by byte, not by the builder.
+inline std::string generated(std::uint64_t i, bench::RecordFormat format = {})
+{
+    bench::GeneratedRecord record;
+    bench::RecordGenerator(7, format).make(i, record);
+    return record.bytes;
+}
 
-    static std::string readBytes(const std::filesystem::path& path);
+inline std::string asLines(const std::vector<std::string>& records)
+{
+    std::string out;
+    for (const std::string& r : records)
+        out += r + "\r\n";
+    return out;
+}
 
-private:
-    std::filesystem::path write(const char* name, const std::string& bytes);
-    bool exists(const char* name, std::filesystem::path& path) const;
-
-    std::filesystem::path m_dir;
-    std::vector<std::string> m_good;
-    std::string m_huge;
-};
+// FF FE, the records in UTF-16LE each followed by 0x1D CR LF, then half a character.
+inline std::string oddUtf16(const std::vector<std::string>& records)
+{
+    std::string bytes = "\xFF\xFE";
+    for (const std::string& r : records)
+        for (const char16_t c : Gbk::decode(r) + u"\x1D\r\n") {
+            bytes.push_back(static_cast<char>(c & 0xFF));
+            bytes.push_back(static_cast<char>(c >> 8));
+        }
+    return bytes + 'A';
+}
 
 } // namespace bibliora::hostile

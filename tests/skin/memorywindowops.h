@@ -2,203 +2,207 @@
 
 #include "captionlayout.h"
 #include "pixelops.h"
-#include "roundregion.h"
 #include "windowops.h"
 
-#include <functional>
+#include <algorithm>
 #include <map>
-#include <optional>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace bibliora::skin::test {
 
-struct MemoryImage
+struct Image
 {
-    int width = 0;
-    int height = 0;
+    int width = 0, height = 0;
     std::vector<std::uint32_t> pixels;
+    PixelView lastView{};
 
-    MemoryImage() = default;
-    MemoryImage(int w, int h, Colour fill);
-    Colour at(int x, int y) const;
-    PixelView view();
-    PixelView view() const;
+    Image(int w = 0, int h = 0) : width(w), height(h), pixels(std::size_t(w) * std::size_t(h)) {}
+    Colour at(int x, int y) const { return pixels.at(std::size_t(y * width + x)); }
+    PixelView& view() { return lastView = PixelView{pixels.data(), width, height, width, 0}; }
 };
 
-// Windows, procedures, properties, timers and pixel surfaces held in memory. Events are driven
-// by the test; a window's own procedure logs what it receives and imitates the few things the
-// skin relies on (button styles, fonts, a sunken edge, painting itself).
-class MemoryWindowOps final : public WindowOps
+// Windows, procedures, properties, timers and pixel surfaces held in memory; the test drives
+// every event. A window's own procedure logs what it receives and keeps the button style.
+// A caption is drawn as one solid block, 6 pixels a character and 10 high, in the text colour.
+class MemoryWindowOps final : public WindowOps, private TextMeasure
 {
 public:
     static constexpr ProcAddr kNativeProc = 1;
-    static constexpr Colour kNativeFace = 0xF0F0F0; // what a window paints by itself
-    static constexpr Colour kSunkenEdge = 0x808080; // a window's own sunken edge
-    // The text renderer: every character cell is 6 pixels wide, lines are 10 pixels high.
-    static constexpr int kCellWidth = 6;
-    static constexpr int kLineHeight = 10;
 
-    struct WindowSpec
+    struct Win
     {
-        std::string className;
+        std::string cls;
         Window parent = 0;
-        int width = 75;
-        int height = 23;
-        std::u16string text;
+        Image screen{}; // what the window shows; its size is the window's
+        std::u16string text{};
         std::uint32_t style = 0;
-        std::uint32_t exStyle = 0;
-        bool enabled = true;
-        Colour background = 0xFFFFFF;
+        std::map<std::string, PropValue, std::less<>> props{};
+        ProcAddr proc = kNativeProc;
+        std::optional<RoundRect> region{};
+        std::vector<Message> log{};
     };
 
-    struct TextDraw
-    {
-        Surface surface = 0;
-        Colour colour = 0;
-        Rect box;
-        CaptionLayout layout;
-    };
+    std::map<Window, Win> windows;
+    // A drawing context of a window, or an off-screen surface with the bitmap selected into it.
+    std::map<Surface, std::pair<Window, Bitmap>> surfaces;
+    std::map<Bitmap, Image> bitmaps;
+    std::set<std::pair<Window, TimerValue>> timers;
+    std::u16string lastCaption; // as last shown
+    Colour textColour = 0;
+    Window focus = 0;
 
-    Window createWindow(const WindowSpec& spec);
-    // The window receives the destroy message first and its descendants after it; then all
-    // of them are gone.
-    void destroyWindow(Window w);
-    bool exists(Window w) const { return m_windows.count(w) != 0; }
-
-    // Events.
-    LResult send(Window w, Message m, WParam wp = 0, LParam lp = 0)
+    Win& win(Window w) { return windows.at(w); }
+    Window createWindow(std::string cls, Window parent, int w, int h, std::u16string text = {},
+                        std::uint32_t style = 0)
     {
-        return sendMessage(w, m, wp, lp);
+        return add(windows, Win{std::move(cls), parent, Image(w, h), std::move(text), style});
     }
-    void setFocus(Window w);
-    void enable(Window w, bool enabled);
-    void resize(Window w, int width, int height);
-    void setText(Window w, std::u16string text);
-    // Delivers the leave notice if one was requested for `w`; true when it was.
-    bool leave(Window w);
-    // One timer period: a timer message for every running timer. Returns how many.
-    int tick();
-    // Ticks until no timer runs; the number of ticks, or -1 past `limit`.
-    int runTimers(int limit = 10000);
+    void send(Window w, Message m, WParam p = 0, LParam l = 0) { sendMessage(w, m, p, l); }
+    // Ticks until no timer runs, `most` times at most: the number of ticks.
+    int runTimers(int most = 1000)
+    {
+        int ticks = 0;
+        for (; !timers.empty() && ticks < most; ++ticks)
+            for (const auto& t : std::set(timers))
+                if (timers.count(t))
+                    sendMessage(t.first, msg::Timer, t.second, 0);
+        return ticks;
+    }
+    Image* image(Surface s)
+    {
+        const auto [window, bitmap] = surfaces.at(s);
+        return window ? &win(window).screen : &bitmaps.at(bitmap);
+    }
 
-    // Inspection.
-    const MemoryImage& screen(Window w) const;
-    const MemoryImage* image(Surface s) const;
-    const std::vector<Message>& nativeLog(Window w) const;
-    void clearLogs();
-    std::vector<Message> defaultLog;
-    int timersOn(Window w) const;
-    std::size_t runningTimers() const { return m_timers.size(); }
-    const std::optional<RoundRect>& region(Window w) const;
-    int invalidations(Window w) const;
-    ProcAddr procOf(Window w) const;
-    std::map<std::string, PropValue, std::less<>> props(Window w) const;
-    std::size_t liveSurfaces() const;
-    std::size_t liveBitmaps() const { return m_bitmaps.size(); }
-    std::size_t openContexts() const;
+    std::string className(Window w) override { return win(w).cls; }
+    std::u16string windowText(Window w) override { return win(w).text; }
+    Rect windowRect(Window w) override { return {0, 0, win(w).screen.width, win(w).screen.height}; }
+    void enumDescendants(Window w, const std::function<void(Window)>& visit) override
+    {
+        for (const auto& [d, dw] : windows)
+            if (dw.parent == w) {
+                visit(d);
+                enumDescendants(d, visit);
+            }
+    }
+    bool isEnabled(Window) override { return true; }
+    Window focusWindow() override { return focus; }
+    std::uint32_t windowStyle(Window w) override { return win(w).style; }
+    void setWindowStyle(Window w, std::uint32_t style) override { win(w).style = style; }
+    std::uint32_t windowExStyle(Window) override { return 0; }
 
-    bool exportsTrackMouseEvent = true;
-    std::vector<std::pair<LeaveNoticeApi, TrackMouseEventRequest>> leaveRequests;
-    std::vector<TextDraw> textDraws;
-    // Called by a window's own procedure after it handled a message.
-    std::function<void(Window, Message)> afterNative;
+    ProcAddr registerProc(WindowProc proc) override { return ProcAddr(add(m_procs, proc)); }
+    ProcAddr setWindowProc(Window w, ProcAddr p) override { return std::exchange(win(w).proc, p); }
+    LResult callWindowProc(ProcAddr proc, Window w, Message m, WParam wp, LParam lp) override
+    {
+        if (proc != kNativeProc)
+            return m_procs.at(std::uintptr_t(proc))(w, m, wp, lp);
+        win(w).log.push_back(m);
+        if (m == msg::SetButtonStyle)
+            win(w).style = (win(w).style & 0xFFFF0000u) | std::uint32_t(wp & 0xFFFFu);
+        return 0;
+    }
+    LResult defWindowProc(Window, Message, WParam, LParam) override { return 0; }
+    LResult sendMessage(Window w, Message m, WParam wp, LParam lp) override
+    {
+        return callWindowProc(win(w).proc, w, m, wp, lp);
+    }
 
-    // WindowOps.
-    std::string className(Window w) override;
-    std::u16string windowText(Window w) override;
-    Rect windowRect(Window w) override;
-    void enumDescendants(Window w, const std::function<void(Window)>& visit) override;
-    bool isEnabled(Window w) override;
-    Window focusWindow() override { return m_focus; }
-    std::uint32_t windowStyle(Window w) override;
-    void setWindowStyle(Window w, std::uint32_t style) override;
-    std::uint32_t windowExStyle(Window w) override;
-    ProcAddr registerProc(WindowProc proc) override;
-    ProcAddr setWindowProc(Window w, ProcAddr proc) override;
-    LResult callWindowProc(ProcAddr proc, Window w, Message m, WParam wp, LParam lp) override;
-    LResult defWindowProc(Window w, Message m, WParam wp, LParam lp) override;
-    LResult sendMessage(Window w, Message m, WParam wp, LParam lp) override;
-    void setProp(Window w, std::string_view name, PropValue value) override;
-    PropValue prop(Window w, std::string_view name) override;
-    void removeProp(Window w, std::string_view name) override;
-    void setWindowRegion(Window w, const std::optional<RoundRect>& region, bool redraw) override;
-    void invalidate(Window w) override;
-    TimerValue setTimer(Window w, std::uintptr_t id, unsigned periodMs) override;
-    bool killTimer(Window w, TimerValue value) override;
-    bool libraryExports(std::string_view library, std::string_view symbol) override;
-    void trackMouseEvent(LeaveNoticeApi api, const TrackMouseEventRequest& request) override;
-    Surface windowSurface(Window w) override;
-    Surface clientSurface(Window w) override;
-    void releaseSurface(Window w, Surface s) override;
-    Surface beginPaint(Window w) override;
-    void endPaint(Window w, Surface s) override;
-    Surface createDisplaySurface() override;
-    Surface createCompatibleSurface(Surface like) override;
-    Bitmap createCompatibleBitmap(Surface like, int width, int height) override;
-    Bitmap selectBitmap(Surface s, Bitmap b) override;
-    void deleteBitmap(Bitmap b) override;
-    void deleteSurface(Surface s) override;
-    void setPixel(Surface s, int x, int y, Colour c) override;
-    void copy(Surface dst, int dx, int dy, int w, int h, Surface src, int sx, int sy) override;
+    void setProp(Window w, std::string_view n, PropValue v) override
+    {
+        win(w).props[std::string(n)] = v;
+    }
+    PropValue prop(Window w, std::string_view n) override
+    {
+        return win(w).props.count(n) ? win(w).props.find(n)->second : 0;
+    }
+    void removeProp(Window w, std::string_view n) override { win(w).props.erase(std::string(n)); }
+    void setWindowRegion(Window w, const std::optional<RoundRect>& r, bool) override
+    {
+        win(w).region = r;
+    }
+    void invalidate(Window) override {}
+
+    // Like the widget timers, every timer started gets a value of its own.
+    TimerValue setTimer(Window w, std::uintptr_t, unsigned) override
+    {
+        return timers.insert({w, m_next++}).first->second;
+    }
+    bool killTimer(Window w, TimerValue v) override { return timers.erase({w, v}) != 0; }
+    bool libraryExports(std::string_view, std::string_view) override { return true; }
+    void trackMouseEvent(LeaveNoticeApi, const TrackMouseEventRequest&) override {}
+
+    Surface windowSurface(Window w) override { return add(surfaces, std::pair{w, Bitmap(0)}); }
+    Surface clientSurface(Window w) override { return windowSurface(w); }
+    void releaseSurface(Window, Surface s) override { surfaces.erase(s); }
+    Surface beginPaint(Window w) override { return windowSurface(w); }
+    void endPaint(Window, Surface s) override { surfaces.erase(s); }
+    // The screen's own context: nothing may be drawn on it, and it owns no bitmap.
+    Surface createDisplaySurface() override { return add(surfaces, std::pair<Window, Bitmap>{}); }
+    Surface createCompatibleSurface(Surface) override
+    {
+        return add(surfaces, std::pair{Window(0), createCompatibleBitmap(0, 1, 1)});
+    }
+    Bitmap createCompatibleBitmap(Surface, int w, int h) override
+    {
+        return add(bitmaps, Image(w, h));
+    }
+    Bitmap selectBitmap(Surface s, Bitmap b) override
+    {
+        return std::exchange(surfaces.at(s).second, b);
+    }
+    void deleteBitmap(Bitmap b) override { bitmaps.erase(b); }
+    void deleteSurface(Surface s) override { surfaces.erase(s); }
+
+    void setPixel(Surface s, int x, int y, Colour c) override { image(s)->view().put(x, y, c); }
+    void copy(Surface dst, int dx, int dy, int w, int h, Surface src, int sx, int sy) override
+    {
+        copyPixels(image(dst)->view(), dx, dy, w, h, image(src)->view(), sx, sy);
+    }
     void stretch(Surface dst, int dx, int dy, int dw, int dh, Surface src, int sx, int sy, int sw,
-                 int sh) override;
+                 int sh) override
+    {
+        stretchPixels(image(dst)->view(), dx, dy, dw, dh, image(src)->view(), sx, sy, sw, sh);
+    }
     void alphaBlend(Surface dst, int dx, int dy, int w, int h, Surface src, int sx, int sy,
-                    int alpha) override;
-    FontHandle selectFont(Surface s, FontHandle font) override;
-    void setTextColour(Surface s, Colour c) override;
-    void setBackgroundMode(Surface s, int mode) override;
-    void drawText(Surface s, std::u16string_view text, const Rect& rect,
-                  std::uint32_t format) override;
-    void drawFocusRect(Surface s, const Rect& rect) override;
-    void frameRect(Surface s, const Rect& rect, Colour c) override;
-    Colour backgroundColour(Surface s) override;
+                    int alpha) override
+    {
+        blendPixels(image(dst)->view(), dx, dy, w, h, image(src)->view(), sx, sy, alpha);
+    }
+
+    FontHandle selectFont(Surface, FontHandle) override { return 0; }
+    void setTextColour(Surface, Colour c) override { textColour = c; }
+    void setBackgroundMode(Surface, int) override {}
+    void drawText(Surface s, std::u16string_view text, const Rect& r, std::uint32_t) override
+    {
+        const CaptionLayout l = layoutCaption(text, r, *this);
+        lastCaption = l.shown;
+        fillPixels(image(s)->view(),
+                   {std::max(l.x, r.left), std::max(l.y, r.top), std::min(l.x + l.width, r.right),
+                    std::min(l.y + 10, r.bottom)},
+                   textColour);
+    }
+    void drawFocusRect(Surface s, const Rect& r) override
+    {
+        invertDottedOutline(image(s)->view(), r);
+    }
+    void frameRect(Surface, const Rect&, Colour) override {}
+    Colour backgroundColour(Surface) override { return 0xFFFFFF; }
 
 private:
-    struct WindowRec
+    int advance(std::u16string_view t) const override { return 6 * int(t.size()); }
+    int lineHeight() const override { return 10; }
+    template <class Map, class Value> std::uintptr_t add(Map& map, Value value)
     {
-        WindowSpec spec;
-        std::vector<Window> children;
-        std::map<std::string, PropValue, std::less<>> props;
-        ProcAddr proc = kNativeProc;
-        std::optional<RoundRect> region;
-        MemoryImage screen;
-        FontHandle font = 0;
-        int invalidations = 0;
-        std::vector<Message> log;
-    };
-    enum class SurfaceKind
-    {
-        Memory,
-        Display,
-        WindowContext,
-        PaintContext
-    };
-    struct SurfaceRec
-    {
-        SurfaceKind kind = SurfaceKind::Memory;
-        Window window = 0;
-        Bitmap bitmap = 0;
-        FontHandle font = 0;
-        Colour text = 0;
-        int backgroundMode = 2;
-    };
+        map.emplace(m_next, std::move(value));
+        return m_next++;
+    }
 
-    WindowRec& rec(Window w);
-    const WindowRec& rec(Window w) const;
-    LResult native(Window w, Message m, WParam wp, LParam lp);
-    MemoryImage* target(Surface s);
-    void collect(Window w, std::vector<Window>& out) const;
-
-    std::map<Window, WindowRec> m_windows;
-    std::map<Surface, SurfaceRec> m_surfaces;
-    std::map<Bitmap, MemoryImage> m_bitmaps;
-    std::vector<WindowProc> m_procs;
-    std::set<std::pair<Window, TimerValue>> m_timers;
-    std::set<Window> m_leaveRequested;
-    Window m_focus = 0;
-    std::uintptr_t m_nextHandle = 0x100;
+    std::map<std::uintptr_t, WindowProc> m_procs;
+    std::uintptr_t m_next = 0x100;
 };
 
 } // namespace bibliora::skin::test
