@@ -16,8 +16,9 @@ namespace {
 
 constexpr std::size_t kRecords = 10000;
 
-struct Corpus {
-    std::vector<std::string> records; // GBK bytes, each ending with 0x1D
+struct Corpus
+{
+    std::vector<std::string> records;  // GBK bytes, each ending with 0x1D
     std::vector<std::u16string> texts; // display text + CR LF, as save hands it to the builder
     std::string lines;                 // one record per line
     std::string iso;                   // back to back
@@ -57,7 +58,8 @@ void perRecord(benchmark::State& state, std::size_t recordBytes = 0)
 {
     state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()));
     if (recordBytes > 0)
-        state.SetBytesProcessed(static_cast<std::int64_t>(recordBytes * state.iterations() / kRecords));
+        state.SetBytesProcessed(
+            static_cast<std::int64_t>(recordBytes * state.iterations() / kRecords));
 }
 
 void lookup(benchmark::State& state, const char16_t* spec)
@@ -71,9 +73,18 @@ void lookup(benchmark::State& state, const char16_t* spec)
     perRecord(state);
 }
 
-void BM_lookupSubfield_200a(benchmark::State& state) { lookup(state, u"200a"); }
-void BM_lookupSubfield_010a(benchmark::State& state) { lookup(state, u"010a"); }
-void BM_lookupSubfield_absent(benchmark::State& state) { lookup(state, u"091a"); }
+void BM_lookupSubfield_200a(benchmark::State& state)
+{
+    lookup(state, u"200a");
+}
+void BM_lookupSubfield_010a(benchmark::State& state)
+{
+    lookup(state, u"010a");
+}
+void BM_lookupSubfield_absent(benchmark::State& state)
+{
+    lookup(state, u"091a");
+}
 
 // What one row of the record list costs: the title and the standard number.
 void BM_rowTexts(benchmark::State& state)
@@ -124,9 +135,18 @@ void read(benchmark::State& state, const std::string& bytes)
     state.SetBytesProcessed(static_cast<std::int64_t>(bytes.size() * state.iterations()));
 }
 
-void BM_readMarcBytes_lines(benchmark::State& state) { read(state, corpus().lines); }
-void BM_readMarcBytes_iso(benchmark::State& state) { read(state, corpus().iso); }
-void BM_readMarcBytes_utf16(benchmark::State& state) { read(state, corpus().utf16); }
+void BM_readMarcBytes_lines(benchmark::State& state)
+{
+    read(state, corpus().lines);
+}
+void BM_readMarcBytes_iso(benchmark::State& state)
+{
+    read(state, corpus().iso);
+}
+void BM_readMarcBytes_utf16(benchmark::State& state)
+{
+    read(state, corpus().utf16);
+}
 
 } // namespace
 

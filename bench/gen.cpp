@@ -26,9 +26,15 @@ const char kUsage[] =
     "  --stats          print the record count and sizes on standard error\n"
     "  --help           this text\n";
 
-enum class Form { Lines, Iso, Utf16 };
+enum class Form
+{
+    Lines,
+    Iso,
+    Utf16
+};
 
-struct Options {
+struct Options
+{
     unsigned long long count = 100;
     unsigned long long seed = 1;
     Form form = Form::Lines;
@@ -52,7 +58,8 @@ bool parseUnsigned(const std::string& text, unsigned long long& value)
     return errno == 0;
 }
 
-struct FileCloser {
+struct FileCloser
+{
     void operator()(std::FILE* f) const
     {
         if (f != stdout)
@@ -145,8 +152,8 @@ int main(int argc, char** argv)
         }
     }
 
-    std::unique_ptr<std::FILE, FileCloser> file(o.output.empty() ? stdout
-                                                                 : std::fopen(o.output.c_str(), "wb"));
+    std::unique_ptr<std::FILE, FileCloser> file(
+        o.output.empty() ? stdout : std::fopen(o.output.c_str(), "wb"));
     if (!file) {
         std::fprintf(stderr, "bibliora-gen: %s: %s\n", o.output.c_str(), std::strerror(errno));
         return 1;
@@ -182,9 +189,10 @@ int main(int argc, char** argv)
         return 1;
     }
     if (o.stats && o.count > 0)
-        std::fprintf(stderr,
-                     "bibliora-gen: %llu records, %llu bytes of records, average %llu, smallest %zu, "
-                     "largest %zu, %llu over 10 KB\n",
-                     o.count, total, total / o.count, smallest, largest, over10k);
+        std::fprintf(
+            stderr,
+            "bibliora-gen: %llu records, %llu bytes of records, average %llu, smallest %zu, "
+            "largest %zu, %llu over 10 KB\n",
+            o.count, total, total / o.count, smallest, largest, over10k);
     return 0;
 }

@@ -30,8 +30,7 @@ public:
     unsigned below(unsigned n) { return static_cast<unsigned>(next() % n); }
     unsigned between(unsigned lo, unsigned hi) { return lo + below(hi - lo + 1); }
     bool percent(unsigned p) { return below(100) < p; }
-    template <typename T, std::size_t N>
-    const T& pick(const T (&items)[N])
+    template <typename T, std::size_t N> const T& pick(const T (&items)[N])
     {
         return items[below(static_cast<unsigned>(N))];
     }
@@ -50,38 +49,40 @@ std::uint64_t mix(std::uint64_t a, std::uint64_t b)
 // ---------------------------------------------------------------------------------------
 // Vocabulary. Every character here has a code page 936 form; assembly checks that.
 
-struct Subject {
+struct Subject
+{
     const char16_t* name;
     const char* classNumber; // a Chinese Library Classification stem
 };
 
 const Subject kSubjects[] = {
-    {u"文学", "I20"},       {u"小说", "I24"},       {u"诗歌", "I22"},      {u"散文", "I26"},
-    {u"历史", "K20"},       {u"考古", "K87"},       {u"哲学", "B2"},       {u"心理学", "B84"},
-    {u"经济学", "F0"},      {u"金融", "F83"},       {u"会计", "F23"},      {u"管理学", "C93"},
-    {u"社会学", "C91"},     {u"法学", "D90"},       {u"政治学", "D0"},     {u"教育学", "G40"},
-    {u"图书馆学", "G25"},   {u"新闻传播", "G21"},   {u"语言学", "H0"},     {u"汉语", "H1"},
-    {u"英语", "H31"},       {u"艺术", "J0"},        {u"音乐", "J6"},       {u"美术", "J2"},
-    {u"建筑", "TU"},        {u"计算机", "TP3"},     {u"人工智能", "TP18"}, {u"软件工程", "TP311"},
-    {u"网络技术", "TP393"}, {u"电子技术", "TN"},    {u"机械工程", "TH"},   {u"材料科学", "TB3"},
-    {u"化学", "O6"},        {u"物理学", "O4"},      {u"数学", "O1"},       {u"统计学", "C8"},
-    {u"天文学", "P1"},      {u"地理", "K90"},       {u"生态学", "Q14"},    {u"生物学", "Q1"},
-    {u"医学", "R"},         {u"中医", "R2"},        {u"药学", "R9"},       {u"农业", "S"},
-    {u"园林", "S68"},       {u"环境科学", "X"},     {u"交通运输", "U"},    {u"航空", "V2"},
-    {u"旅游", "F59"},       {u"体育", "G8"},        {u"民俗", "K89"},      {u"宗教", "B9"},
+    {u"文学", "I20"},       {u"小说", "I24"},     {u"诗歌", "I22"},      {u"散文", "I26"},
+    {u"历史", "K20"},       {u"考古", "K87"},     {u"哲学", "B2"},       {u"心理学", "B84"},
+    {u"经济学", "F0"},      {u"金融", "F83"},     {u"会计", "F23"},      {u"管理学", "C93"},
+    {u"社会学", "C91"},     {u"法学", "D90"},     {u"政治学", "D0"},     {u"教育学", "G40"},
+    {u"图书馆学", "G25"},   {u"新闻传播", "G21"}, {u"语言学", "H0"},     {u"汉语", "H1"},
+    {u"英语", "H31"},       {u"艺术", "J0"},      {u"音乐", "J6"},       {u"美术", "J2"},
+    {u"建筑", "TU"},        {u"计算机", "TP3"},   {u"人工智能", "TP18"}, {u"软件工程", "TP311"},
+    {u"网络技术", "TP393"}, {u"电子技术", "TN"},  {u"机械工程", "TH"},   {u"材料科学", "TB3"},
+    {u"化学", "O6"},        {u"物理学", "O4"},    {u"数学", "O1"},       {u"统计学", "C8"},
+    {u"天文学", "P1"},      {u"地理", "K90"},     {u"生态学", "Q14"},    {u"生物学", "Q1"},
+    {u"医学", "R"},         {u"中医", "R2"},      {u"药学", "R9"},       {u"农业", "S"},
+    {u"园林", "S68"},       {u"环境科学", "X"},   {u"交通运输", "U"},    {u"航空", "V2"},
+    {u"旅游", "F59"},       {u"体育", "G8"},      {u"民俗", "K89"},      {u"宗教", "B9"},
 };
 
 const char16_t* const kPrefixes[] = {
-    u"现代", u"当代", u"中国", u"中国古代", u"近代", u"西方", u"比较", u"应用", u"实用", u"简明",
-    u"新编", u"基础", u"高级", u"数字", u"城市", u"乡村", u"全球", u"区域", u"公共", u"大众",
-    u"青少年", u"跨文化", u"二十世纪", u"明清", u"宋代", u"唐代", u"民国", u"江南", u"岭南",
-    u"丝绸之路", u"东亚", u"当代中国", u"新时代", u"传统",
+    u"现代", u"当代", u"中国",     u"中国古代", u"近代",     u"西方",   u"比较", u"应用", u"实用",
+    u"简明", u"新编", u"基础",     u"高级",     u"数字",     u"城市",   u"乡村", u"全球", u"区域",
+    u"公共", u"大众", u"青少年",   u"跨文化",   u"二十世纪", u"明清",   u"宋代", u"唐代", u"民国",
+    u"江南", u"岭南", u"丝绸之路", u"东亚",     u"当代中国", u"新时代", u"传统",
 };
 
 const char16_t* const kSuffixes[] = {
-    u"研究", u"概论", u"导论", u"教程", u"基础", u"史", u"史稿", u"原理", u"方法", u"理论与实践",
-    u"手册", u"通论", u"新论", u"探索", u"论集", u"讲义", u"十讲", u"入门", u"词典", u"案例分析",
-    u"前沿", u"发展报告", u"简史", u"问题研究", u"思想研究", u"文献汇编", u"学术史", u"读本",
+    u"研究",     u"概论", u"导论",       u"教程",     u"基础",     u"史",       u"史稿",
+    u"原理",     u"方法", u"理论与实践", u"手册",     u"通论",     u"新论",     u"探索",
+    u"论集",     u"讲义", u"十讲",       u"入门",     u"词典",     u"案例分析", u"前沿",
+    u"发展报告", u"简史", u"问题研究",   u"思想研究", u"文献汇编", u"学术史",   u"读本",
 };
 
 const char16_t* const kSubtitles[] = {
@@ -90,45 +91,48 @@ const char16_t* const kSubtitles[] = {
     u"案例与评析",       u"国际比较的视角", u"资料选编",     u"问题与对策",
 };
 
-const char16_t* const kComputing[] = {u"Python", u"Java", u"C++", u"Linux", u"SQL",
+const char16_t* const kComputing[] = {u"Python", u"Java",   u"C++",   u"Linux",  u"SQL",
                                       u"Web",    u"MATLAB", u"R语言", u"Go语言", u"JavaScript"};
-const char16_t* const kComputingTails[] = {u"程序设计", u"编程入门", u"数据分析", u"开发实战",
+const char16_t* const kComputingTails[] = {u"程序设计",     u"编程入门", u"数据分析", u"开发实战",
                                            u"从入门到精通", u"核心技术", u"高级编程", u"案例教程"};
 
 const char16_t* const kSurnames[] = {
-    u"王", u"李", u"张", u"刘", u"陈", u"杨", u"黄", u"赵", u"吴", u"周", u"徐", u"孙", u"马",
-    u"朱", u"胡", u"郭", u"何", u"高", u"林", u"罗", u"郑", u"梁", u"谢", u"宋", u"唐", u"许",
-    u"韩", u"冯", u"邓", u"曹", u"彭", u"曾", u"肖", u"田", u"董", u"袁", u"潘", u"于", u"蒋",
-    u"蔡", u"余", u"杜", u"叶", u"程", u"苏", u"魏", u"吕", u"丁", u"任", u"沈", u"姚", u"卢",
-    u"姜", u"崔", u"钟", u"谭", u"陆", u"汪", u"范", u"金", u"石", u"廖", u"贾", u"夏", u"韦",
-    u"欧阳", u"司马", u"诸葛",
+    u"王", u"李", u"张", u"刘", u"陈", u"杨",   u"黄",   u"赵",   u"吴", u"周", u"徐", u"孙",
+    u"马", u"朱", u"胡", u"郭", u"何", u"高",   u"林",   u"罗",   u"郑", u"梁", u"谢", u"宋",
+    u"唐", u"许", u"韩", u"冯", u"邓", u"曹",   u"彭",   u"曾",   u"肖", u"田", u"董", u"袁",
+    u"潘", u"于", u"蒋", u"蔡", u"余", u"杜",   u"叶",   u"程",   u"苏", u"魏", u"吕", u"丁",
+    u"任", u"沈", u"姚", u"卢", u"姜", u"崔",   u"钟",   u"谭",   u"陆", u"汪", u"范", u"金",
+    u"石", u"廖", u"贾", u"夏", u"韦", u"欧阳", u"司马", u"诸葛",
 };
 
 // Given-name characters; the last few are outside GB 2312 but inside code page 936.
 const char16_t kGiven[] = u"伟芳娜敏静丽强磊军洋勇艳杰娟涛明超秀霞平刚桂英华建国文志红晓海玉春燕"
                           u"东立新荣俊宇思远博雅慧琳嘉怡子涵浩然欣悦鹏飞云峰德昌堃喆赟昇";
 
-struct Foreigner {
+struct Foreigner
+{
     const char16_t* chinese;
     const char16_t* original;
     const char16_t* country;
 };
 
 const Foreigner kForeigners[] = {
-    {u"约翰·史密斯", u"Smith, John", u"(美)"},    {u"大卫·布朗", u"Brown, David", u"(英)"},
-    {u"詹姆斯·怀特", u"White, James", u"(美)"},   {u"托马斯·克拉克", u"Clark, Thomas", u"(英)"},
-    {u"安娜·施密特", u"Schmidt, Anna", u"(德)"},  {u"汉斯·穆勒", u"Müller, Hans", u"(德)"},
-    {u"让·杜邦", u"Dupont, Jean", u"(法)"},       {u"玛丽·勒布朗", u"Leblanc, Marie", u"(法)"},
-    {u"田中一郎", u"Tanaka, Ichiro", u"(日)"},    {u"佐藤花子", u"Sato, Hanako", u"(日)"},
+    {u"约翰·史密斯", u"Smith, John", u"(美)"},   {u"大卫·布朗", u"Brown, David", u"(英)"},
+    {u"詹姆斯·怀特", u"White, James", u"(美)"},  {u"托马斯·克拉克", u"Clark, Thomas", u"(英)"},
+    {u"安娜·施密特", u"Schmidt, Anna", u"(德)"}, {u"汉斯·穆勒", u"Müller, Hans", u"(德)"},
+    {u"让·杜邦", u"Dupont, Jean", u"(法)"},      {u"玛丽·勒布朗", u"Leblanc, Marie", u"(法)"},
+    {u"田中一郎", u"Tanaka, Ichiro", u"(日)"},   {u"佐藤花子", u"Sato, Hanako", u"(日)"},
 };
 
-struct Publisher {
+struct Publisher
+{
     const char16_t* name;
     const char* prefix; // ISBN publisher prefix after group 7
     int place;          // index into kPlaces
 };
 
-struct Place {
+struct Place
+{
     const char16_t* name;
     const char16_t* region;
 };
@@ -140,39 +144,59 @@ const Place kPlaces[] = {
 };
 
 const Publisher kPublishers[] = {
-    {u"人民出版社", "01", 0},           {u"商务印书馆", "100", 0},
-    {u"中华书局", "101", 0},            {u"科学出版社", "03", 0},
-    {u"高等教育出版社", "04", 0},       {u"清华大学出版社", "302", 0},
-    {u"北京大学出版社", "301", 0},      {u"机械工业出版社", "111", 0},
-    {u"电子工业出版社", "121", 0},      {u"人民邮电出版社", "115", 0},
-    {u"生活·读书·新知三联书店", "108", 0}, {u"中国社会科学出版社", "5004", 0},
-    {u"人民文学出版社", "02", 0},       {u"外语教学与研究出版社", "5600", 0},
-    {u"中国人民大学出版社", "300", 0},  {u"北京师范大学出版社", "303", 0},
-    {u"上海古籍出版社", "5325", 1},     {u"上海人民出版社", "208", 1},
-    {u"上海译文出版社", "5327", 1},     {u"复旦大学出版社", "309", 1},
-    {u"华东师范大学出版社", "5617", 1}, {u"上海交通大学出版社", "313", 1},
-    {u"江苏人民出版社", "214", 2},      {u"南京大学出版社", "305", 2},
-    {u"译林出版社", "5447", 2},         {u"浙江大学出版社", "308", 3},
-    {u"浙江人民出版社", "213", 3},      {u"广东人民出版社", "218", 4},
-    {u"中山大学出版社", "306", 4},      {u"武汉大学出版社", "307", 5},
-    {u"湖北人民出版社", "216", 5},      {u"四川人民出版社", "220", 6},
-    {u"四川大学出版社", "5614", 6},     {u"陕西人民出版社", "224", 7},
-    {u"西安交通大学出版社", "5605", 7}, {u"南开大学出版社", "310", 8},
-    {u"天津人民出版社", "201", 8},      {u"山东人民出版社", "209", 9},
-    {u"山东大学出版社", "5607", 9},     {u"湖南人民出版社", "5438", 10},
+    {u"人民出版社", "01", 0},
+    {u"商务印书馆", "100", 0},
+    {u"中华书局", "101", 0},
+    {u"科学出版社", "03", 0},
+    {u"高等教育出版社", "04", 0},
+    {u"清华大学出版社", "302", 0},
+    {u"北京大学出版社", "301", 0},
+    {u"机械工业出版社", "111", 0},
+    {u"电子工业出版社", "121", 0},
+    {u"人民邮电出版社", "115", 0},
+    {u"生活·读书·新知三联书店", "108", 0},
+    {u"中国社会科学出版社", "5004", 0},
+    {u"人民文学出版社", "02", 0},
+    {u"外语教学与研究出版社", "5600", 0},
+    {u"中国人民大学出版社", "300", 0},
+    {u"北京师范大学出版社", "303", 0},
+    {u"上海古籍出版社", "5325", 1},
+    {u"上海人民出版社", "208", 1},
+    {u"上海译文出版社", "5327", 1},
+    {u"复旦大学出版社", "309", 1},
+    {u"华东师范大学出版社", "5617", 1},
+    {u"上海交通大学出版社", "313", 1},
+    {u"江苏人民出版社", "214", 2},
+    {u"南京大学出版社", "305", 2},
+    {u"译林出版社", "5447", 2},
+    {u"浙江大学出版社", "308", 3},
+    {u"浙江人民出版社", "213", 3},
+    {u"广东人民出版社", "218", 4},
+    {u"中山大学出版社", "306", 4},
+    {u"武汉大学出版社", "307", 5},
+    {u"湖北人民出版社", "216", 5},
+    {u"四川人民出版社", "220", 6},
+    {u"四川大学出版社", "5614", 6},
+    {u"陕西人民出版社", "224", 7},
+    {u"西安交通大学出版社", "5605", 7},
+    {u"南开大学出版社", "310", 8},
+    {u"天津人民出版社", "201", 8},
+    {u"山东人民出版社", "209", 9},
+    {u"山东大学出版社", "5607", 9},
+    {u"湖南人民出版社", "5438", 10},
 };
 
 const char16_t* const kInstitutions[] = {
-    u"北京大学", u"清华大学", u"复旦大学", u"南京大学", u"浙江大学", u"武汉大学",
+    u"北京大学", u"清华大学", u"复旦大学",   u"南京大学",       u"浙江大学", u"武汉大学",
     u"中山大学", u"四川大学", u"中国科学院", u"中国社会科学院", u"南开大学", u"山东大学",
 };
 
 const char16_t* const kSeries[] = {
-    u"汉译世界学术名著丛书", u"高等院校规划教材", u"学术文库", u"当代学术丛书",
+    u"汉译世界学术名著丛书",     u"高等院校规划教材",   u"学术文库", u"当代学术丛书",
     u"国家社科基金后期资助项目", u"大学生素质教育丛书", u"名家讲堂", u"研究生教学用书",
 };
 
-const char16_t* const kSubdivisions[] = {u"研究", u"教材", u"历史", u"文集", u"概况",
+const char16_t* const kSubdivisions[] = {u"研究", u"教材",     u"历史", u"文集", u"概况",
                                          u"理论", u"高等学校", u"案例", u"词典", u"普及读物"};
 const char16_t* const kPeriods[] = {u"古代", u"近代", u"现代", u"当代", u"明清时代", u"20世纪"};
 
@@ -182,8 +206,8 @@ const char16_t* const kTopics[] = {
     u"人才培养", u"区域差异", u"国际经验", u"历史演变", u"学科建设", u"未来趋势",
 };
 
-const char16_t* const kChapters[] = {u"五", u"六", u"七", u"八", u"九", u"十", u"十一", u"十二",
-                                     u"十五"};
+const char16_t* const kChapters[] = {u"五", u"六",   u"七",   u"八",  u"九",
+                                     u"十", u"十一", u"十二", u"十五"};
 
 // %S subject, %T topic, %N number of chapters, %P place, %A author.
 const char16_t* const kSentences[] = {
@@ -280,7 +304,8 @@ public:
     }
 
 private:
-    struct Entry {
+    struct Entry
+    {
         char tag[3];
         std::size_t length;
         std::size_t start;
@@ -311,8 +336,8 @@ private:
         Gbk::appendEncoded(m_data, value);
         // Every character of the vocabulary has a GBK form: a "?" that was not in the text
         // means one slipped in without.
-        const auto written = std::count(m_data.begin() + static_cast<std::ptrdiff_t>(before),
-                                        m_data.end(), '?');
+        const auto written =
+            std::count(m_data.begin() + static_cast<std::ptrdiff_t>(before), m_data.end(), '?');
         if (written != std::count(value.begin(), value.end(), u'?'))
             fail("a character without a GBK form");
         if (m_withText)
@@ -321,7 +346,7 @@ private:
 
     bool m_withText;
     std::vector<Entry> m_entries;
-    std::string m_data;       // field bytes in code page 936
+    std::string m_data;        // field bytes in code page 936
     std::u16string m_dataText; // the same as UTF-16
 };
 
@@ -340,18 +365,25 @@ std::u16string digits(unsigned value, int width)
     return ascii(buf);
 }
 
-struct Person {
+struct Person
+{
     std::u16string name;     // as in the statement of responsibility
     std::u16string heading;  // as in an access point
     std::u16string original; // the name in its own script, for foreign persons
     std::u16string role;     // 著, 主编, 编著, 译
 };
 
-enum class Identifier { Isbn, Issn, None };
+enum class Identifier
+{
+    Isbn,
+    Issn,
+    None
+};
 
-struct Book {
+struct Book
+{
     std::u16string id;
-    std::u16string stamp; // 005
+    std::u16string stamp;   // 005
     std::u16string entered; // YYYYMMDD
     unsigned pubYear = 2020;
     bool serial = false;
@@ -376,7 +408,8 @@ struct Book {
     std::u16string note;
     std::vector<std::u16string> contents;
     std::vector<std::u16string> abstracts; // one field each
-    struct Heading {
+    struct Heading
+    {
         std::u16string term;
         std::u16string subdivision;
         std::u16string period;
@@ -419,8 +452,8 @@ std::u16string hyphenate(const std::string& isbn, const Publisher& p)
 
 std::u16string makeIssn(Rng& rng)
 {
-    static const unsigned kStems[] = {1000, 1001, 1002, 1003, 1004, 1005, 1006, 1007,
-                                      1008, 1009, 1671, 1672, 1673, 1674};
+    static const unsigned kStems[] = {1000, 1001, 1002, 1003, 1004, 1005, 1006,
+                                      1007, 1008, 1009, 1671, 1672, 1673, 1674};
     std::string s = std::to_string(rng.pick(kStems));
     for (int i = 0; i < 3; ++i)
         s.push_back(char('0' + rng.below(10)));
@@ -432,7 +465,8 @@ std::u16string makeIssn(Rng& rng)
     return ascii(s.substr(0, 4) + "-" + s.substr(4));
 }
 
-std::u16string sentence(Rng& rng, const Book& b, const Subject& subject, std::u16string_view pattern)
+std::u16string sentence(Rng& rng, const Book& b, const Subject& subject,
+                        std::u16string_view pattern)
 {
     std::u16string out;
     for (std::size_t i = 0; i < pattern.size(); ++i) {
@@ -441,12 +475,23 @@ std::u16string sentence(Rng& rng, const Book& b, const Subject& subject, std::u1
             continue;
         }
         switch (pattern[++i]) {
-        case u'S': out += subject.name; break;
-        case u'T': out += rng.pick(kTopics); break;
-        case u'N': out += rng.pick(kChapters); break;
-        case u'P': out += kPlaces[rng.below(sizeof kPlaces / sizeof kPlaces[0])].name; break;
-        case u'A': out += b.persons.empty() ? std::u16string(u"作者") : b.persons[0].name; break;
-        default: out.push_back(pattern[i]);
+        case u'S':
+            out += subject.name;
+            break;
+        case u'T':
+            out += rng.pick(kTopics);
+            break;
+        case u'N':
+            out += rng.pick(kChapters);
+            break;
+        case u'P':
+            out += kPlaces[rng.below(sizeof kPlaces / sizeof kPlaces[0])].name;
+            break;
+        case u'A':
+            out += b.persons.empty() ? std::u16string(u"作者") : b.persons[0].name;
+            break;
+        default:
+            out.push_back(pattern[i]);
         }
     }
     return out;
@@ -518,7 +563,9 @@ Book makeBook(std::uint64_t seed, std::uint64_t index)
         b.title = std::u16string(rng.pick(kComputing)) + rng.pick(kComputingTails);
     } else {
         switch (rng.below(6)) {
-        case 0: b.title = std::u16string(subject.name) + rng.pick(kSuffixes); break;
+        case 0:
+            b.title = std::u16string(subject.name) + rng.pick(kSuffixes);
+            break;
         case 1:
             b.title = std::u16string(subject.name) + u"与" + second.name + rng.pick(kSuffixes);
             break;
@@ -752,8 +799,9 @@ void writeMarc21(const Book& b, bool withText, GeneratedRecord& out)
     a.control("001", b.id);
     a.control("005", b.stamp);
     const std::u16string year = digits(b.pubYear, 4);
-    std::u16string f008 = b.entered.substr(2) + (b.serial ? u"c" + year + u"9999" : u"s" + year + u"    ") +
-                          u"cc " + (b.illustrated ? u"a   " : u"    ") + u"       000 0 chi d";
+    std::u16string f008 = b.entered.substr(2) +
+                          (b.serial ? u"c" + year + u"9999" : u"s" + year + u"    ") + u"cc " +
+                          (b.illustrated ? u"a   " : u"    ") + u"       000 0 chi d";
     a.control("008", f008);
     if (b.identifier == Identifier::Isbn) {
         a.data("020", ' ', ' ');

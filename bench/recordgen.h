@@ -9,13 +9,15 @@
 
 namespace bibliora::bench {
 
-enum class RecordFormat {
+enum class RecordFormat
+{
     Cnmarc, // 200 $a title, 010 $a ISBN or 011 $a ISSN
     Marc21, // 245 $a title, 020 $a ISBN
 };
 
-struct GeneratedRecord {
-    std::string bytes;  // the record in code page 936, ending with 0x1D
+struct GeneratedRecord
+{
+    std::string bytes;   // the record in code page 936, ending with 0x1D
     std::u16string text; // the same characters as UTF-16 (filled only when asked for)
 };
 

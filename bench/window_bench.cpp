@@ -25,7 +25,11 @@ namespace {
 class PaintWatch final : public QObject
 {
 public:
-    explicit PaintWatch(QWidget* w) { w->installEventFilter(this); m_clock.start(); }
+    explicit PaintWatch(QWidget* w)
+    {
+        w->installEventFilter(this);
+        m_clock.start();
+    }
     qint64 longestGapMs() const { return m_longest; }
 
 protected:
@@ -46,7 +50,10 @@ private:
     qint64 m_longest = 0;
 };
 
-double ms(const QElapsedTimer& t) { return t.nsecsElapsed() / 1e6; }
+double ms(const QElapsedTimer& t)
+{
+    return t.nsecsElapsed() / 1e6;
+}
 
 long peakRssMb()
 {
@@ -119,14 +126,16 @@ int main(int argc, char** argv)
     fake.popupMenu->answers = {1};
     fake.messageBox->answers = {MessageAnswer::Yes};
     t.restart();
-    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), grid.viewport()->mapToGlobal(QPointF(5, 5)),
-                      Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5),
+                      grid.viewport()->mapToGlobal(QPointF(5, 5)), Qt::RightButton, Qt::RightButton,
+                      Qt::NoModifier);
     QApplication::sendEvent(grid.viewport(), &press);
     const double deleteMs = ms(t);
 
     std::printf("| %s | %d | %.0f | %.1f | %.3f | %.0f | %.1f | %.0f | %lld | %ld |%s\n",
                 QFileInfo(path).fileName().toLocal8Bit().constData(), last, loadMs, findMs, saveMs,
-                exportAllMs, exportModifiedMs, deleteMs, static_cast<long long>(watch.longestGapMs()),
-                peakRssMb(), foundLast ? "" : " (find missed)");
+                exportAllMs, exportModifiedMs, deleteMs,
+                static_cast<long long>(watch.longestGapMs()), peakRssMb(),
+                foundLast ? "" : " (find missed)");
     return 0;
 }

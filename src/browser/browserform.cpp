@@ -13,12 +13,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QHeaderView>
-#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
@@ -62,11 +62,13 @@ QString buildFailureText(const BuildResult& result)
     case BuildError::TooFewLines:
         return QStringLiteral("记录内容不足两行,无法生成ISO2709格式数据,本条数据没有保存!");
     case BuildError::EmptySubfield:
-        return QStringLiteral("第%1行有空的子字段(■后面没有内容),无法生成ISO2709格式数据,本条数据没有保存!")
+        return QStringLiteral(
+                   "第%1行有空的子字段(■后面没有内容),无法生成ISO2709格式数据,本条数据没有保存!")
             .arg(result.line);
     case BuildError::TooLarge:
         return QStringLiteral("记录太长,超出ISO2709格式的长度限制,本条数据没有保存!");
-    case BuildError::None: break;
+    case BuildError::None:
+        break;
     }
     return {};
 }
@@ -162,7 +164,8 @@ void BrowserForm::createControls()
     m_text2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
-    m_label2 = new QLabel(QStringLiteral("Bibliora 2.0 · MARC 书目记录浏览编辑器 · 项目主页"), this);
+    m_label2 =
+        new QLabel(QStringLiteral("Bibliora 2.0 · MARC 书目记录浏览编辑器 · 项目主页"), this);
     m_label2->setObjectName(QStringLiteral("Label2"));
     m_label2->setAlignment(Qt::AlignCenter);
     m_label2->setCursor(Qt::PointingHandCursor);
@@ -174,7 +177,9 @@ void BrowserForm::createControls()
     connect(m_command5, &QPushButton::clicked, this, &BrowserForm::findCommand);
     connect(m_command4, &QPushButton::clicked, this, &BrowserForm::saveCommand);
     m_grid->onRowSelected = [this] { showCurrentRecord(); };
-    m_grid->onMouseDown = [this](int button, int shift, QPoint pos) { gridMouseDown(button, shift, pos); };
+    m_grid->onMouseDown = [this](int button, int shift, QPoint pos) {
+        gridMouseDown(button, shift, pos);
+    };
 }
 
 void BrowserForm::place(QWidget* widget, const QRectF& twips)
@@ -361,7 +366,8 @@ void BrowserForm::saveCommand()
     BuildResult built = buildIsoRecordChecked(toView(text), m_platform.clock->now());
     if (built.error != BuildError::None) {
         m_platform.messageBox->show(this, buildFailureText(built), QStringLiteral("操作提示"),
-                                    MessageButtons::Ok, MessageIcon::Information, MessageAnswer::Ok);
+                                    MessageButtons::Ok, MessageIcon::Information,
+                                    MessageAnswer::Ok);
         return;
     }
     const QString title = toQString(titleOf(built.record));
@@ -380,7 +386,9 @@ void BrowserForm::navigate(int index)
         return;
     int row = m_nowRow;
     switch (index) {
-    case 0: row = 1; break;
+    case 0:
+        row = 1;
+        break;
     case 1:
         if (row < 1)
             return; // no record shown: nothing is before it
@@ -391,7 +399,9 @@ void BrowserForm::navigate(int index)
         if (row < rows - 1)
             ++row;
         break;
-    default: row = rows - 1; break;
+    default:
+        row = rows - 1;
+        break;
     }
     row = std::clamp(row, 1, rows - 1);
     m_nowRow = row;
@@ -475,10 +485,17 @@ void BrowserForm::gridMouseDown(int button, int, QPoint)
                                    QStringLiteral("导出所有修改过的数据")});
     try {
         switch (chosen) {
-        case 1: deleteSelectedRows(); break;
-        case 3: copyCurrentRecord(); break;
-        case 5: exportGridData(true); break;
-        default: break;
+        case 1:
+            deleteSelectedRows();
+            break;
+        case 3:
+            copyCurrentRecord();
+            break;
+        case 5:
+            exportGridData(true);
+            break;
+        default:
+            break;
         }
     } catch (const std::exception& e) {
         showError(QString::fromLocal8Bit(e.what()));
@@ -498,7 +515,8 @@ void BrowserForm::deleteSelectedRows()
     const int count = hi - lo + 1;
     const MessageAnswer answer = m_platform.messageBox->show(
         this, QStringLiteral("注意,您是否确定删除选中的%1条MARC数据信息？").arg(count),
-        QStringLiteral("操作提示"), MessageButtons::YesNo, MessageIcon::Exclamation, MessageAnswer::Yes);
+        QStringLiteral("操作提示"), MessageButtons::YesNo, MessageIcon::Exclamation,
+        MessageAnswer::Yes);
     if (answer != MessageAnswer::Yes)
         return;
     m_grid->removeRows(lo, count);
@@ -555,7 +573,8 @@ void BrowserForm::exportGridData(bool onlyModified)
         if (append != MessageAnswer::Yes)
             return;
     }
-    const Exporter::Result result = Exporter::appendRecords(path, m_grid->model().rows(), onlyModified);
+    const Exporter::Result result =
+        Exporter::appendRecords(path, m_grid->model().rows(), onlyModified);
     if (!result.ok) {
         showError(result.error);
         return;
@@ -565,7 +584,8 @@ void BrowserForm::exportGridData(bool onlyModified)
         MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::No);
     if (look != MessageAnswer::Yes)
         return;
-    const qsizetype n = std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
+    const qsizetype n =
+        std::max(path.lastIndexOf(QLatin1Char('\\')), path.lastIndexOf(QLatin1Char('/')));
     if (n > 0)
         openTheDir(this, path.left(n));
 }
@@ -577,9 +597,10 @@ void BrowserForm::openTheDir(QWidget* varForm, const QString& varDir)
 
 void BrowserForm::showError(const QString& description)
 {
-    m_platform.messageBox->show(this, QStringLiteral("出现异常错误,详细错误信息如下:\r\n") + description,
-                                QStringLiteral("错误提示"), MessageButtons::Ok, MessageIcon::Exclamation,
-                                MessageAnswer::Ok);
+    m_platform.messageBox->show(this,
+                                QStringLiteral("出现异常错误,详细错误信息如下:\r\n") + description,
+                                QStringLiteral("错误提示"), MessageButtons::Ok,
+                                MessageIcon::Exclamation, MessageAnswer::Ok);
 }
 
 // ---- drop and close ----------------------------------------------------------------------

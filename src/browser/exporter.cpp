@@ -9,25 +9,35 @@
 namespace bibliora {
 namespace {
 
-struct FileCloser {
+struct FileCloser
+{
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
 QString reasonFor(int error)
 {
     switch (error) {
-    case ENOSPC: return QStringLiteral("磁盘空间不足");
+    case ENOSPC:
+        return QStringLiteral("磁盘空间不足");
 #ifdef EDQUOT
-    case EDQUOT: return QStringLiteral("磁盘配额已用完");
+    case EDQUOT:
+        return QStringLiteral("磁盘配额已用完");
 #endif
-    case EFBIG: return QStringLiteral("文件超过了允许的大小");
-    case ENOENT: return QStringLiteral("文件夹不存在");
-    case ENOTDIR: return QStringLiteral("路径中有一部分不是文件夹");
-    case EISDIR: return QStringLiteral("这是一个文件夹,不是文件");
+    case EFBIG:
+        return QStringLiteral("文件超过了允许的大小");
+    case ENOENT:
+        return QStringLiteral("文件夹不存在");
+    case ENOTDIR:
+        return QStringLiteral("路径中有一部分不是文件夹");
+    case EISDIR:
+        return QStringLiteral("这是一个文件夹,不是文件");
     case EACCES:
-    case EPERM: return QStringLiteral("没有写入权限");
-    case EROFS: return QStringLiteral("只读的文件系统");
-    default: return QString::fromLocal8Bit(std::strerror(error));
+    case EPERM:
+        return QStringLiteral("没有写入权限");
+    case EROFS:
+        return QStringLiteral("只读的文件系统");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
     }
 }
 
@@ -44,9 +54,11 @@ Exporter::Result Exporter::appendRecords(const QString& path, const std::vector<
     Result result;
     errno = 0;
 #ifdef _WIN32
-    std::unique_ptr<std::FILE, FileCloser> file(_wfopen(reinterpret_cast<const wchar_t*>(path.utf16()), L"ab"));
+    std::unique_ptr<std::FILE, FileCloser> file(
+        _wfopen(reinterpret_cast<const wchar_t*>(path.utf16()), L"ab"));
 #else
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(QFile::encodeName(path).constData(), "ab"));
+    std::unique_ptr<std::FILE, FileCloser> file(
+        std::fopen(QFile::encodeName(path).constData(), "ab"));
 #endif
     if (!file) {
         result.ok = false;

@@ -14,7 +14,8 @@ namespace bibliora {
 class Exporter final
 {
 public:
-    struct Result {
+    struct Result
+    {
         bool ok = true;
         std::int64_t written = 0;
         QString error; // a description for the user: the path and the reason

@@ -25,7 +25,9 @@ FindFrm::FindFrm(BrowserForm& owner)
     setModal(false);
     setFont(songFont(9));
     const double dpi = logicalDpi(this);
-    const auto place = [dpi](QWidget* w, const QRectF& twips) { w->setGeometry(twipsToPixels(twips, dpi)); };
+    const auto place = [dpi](QWidget* w, const QRectF& twips) {
+        w->setGeometry(twipsToPixels(twips, dpi));
+    };
 
     // Created in tab order: the button, the two options, the search box, the label.
     m_frame1 = new QGroupBox(this);
@@ -87,7 +89,8 @@ bool FindFrm::event(QEvent* event)
 void FindFrm::keyPressEvent(QKeyEvent* event)
 {
     // No default button and no cancel button: Enter and Escape do nothing here.
-    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter) {
         event->accept();
         return;
     }

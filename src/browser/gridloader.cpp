@@ -10,7 +10,9 @@
 namespace bibliora {
 namespace {
 
-struct Stop {};
+struct Stop
+{
+};
 
 QString toQString(const std::u16string& s)
 {
@@ -37,7 +39,8 @@ GridLoader::Outcome GridLoader::load(const QString& path)
         if (!reserved && outcome.count > 0) {
             reserved = true;
             // Capped: a tiny first record before gigabytes of junk must not size the list.
-            const double perRecord = std::max(1.0, recordBytes / static_cast<double>(outcome.count));
+            const double perRecord =
+                std::max(1.0, recordBytes / static_cast<double>(outcome.count));
             const double rows = std::min(fileBytes / perRecord * 2, 4.0 * 1024 * 1024);
             try {
                 m_grid.model().reserve(static_cast<std::size_t>(rows) + 1024);
@@ -61,23 +64,24 @@ GridLoader::Outcome GridLoader::load(const QString& path)
         }
     };
     try {
-        readMarcFile(std::filesystem::path(QFile::encodeName(path).toStdString()),
-                     [&](MarcRecord&& record) {
-                         RecordRow row;
-                         row.sequence = ++outcome.count;
-                         row.title = toQString(titleOf(record));
-                         row.standardNumber = toQString(standardNumberOf(record));
-                         recordBytes += static_cast<double>(record.size()) + 2;
-                         row.record = std::move(record);
-                         batch.push_back(std::move(row));
-                         if (clock.elapsed() >= m_intervalMs) {
-                             flush();
-                             clock.restart();
-                             if (m_onProgress && !m_onProgress(outcome.count))
-                                 throw Stop{};
-                         }
-                     },
-                     options);
+        readMarcFile(
+            std::filesystem::path(QFile::encodeName(path).toStdString()),
+            [&](MarcRecord&& record) {
+                RecordRow row;
+                row.sequence = ++outcome.count;
+                row.title = toQString(titleOf(record));
+                row.standardNumber = toQString(standardNumberOf(record));
+                recordBytes += static_cast<double>(record.size()) + 2;
+                row.record = std::move(record);
+                batch.push_back(std::move(row));
+                if (clock.elapsed() >= m_intervalMs) {
+                    flush();
+                    clock.restart();
+                    if (m_onProgress && !m_onProgress(outcome.count))
+                        throw Stop{};
+                }
+            },
+            options);
     } catch (const Stop&) {
         outcome.aborted = true;
     }

@@ -15,12 +15,14 @@ class GridControl;
 class GridLoader final
 {
 public:
-    struct Outcome {
+    struct Outcome
+    {
         std::int64_t count = 0;
         bool aborted = false;
     };
 
-    GridLoader(GridControl& grid, std::function<bool(std::int64_t count)> onProgress, int intervalMs = 40)
+    GridLoader(GridControl& grid, std::function<bool(std::int64_t count)> onProgress,
+               int intervalMs = 40)
         : m_grid(grid), m_onProgress(std::move(onProgress)), m_intervalMs(intervalMs)
     {
     }

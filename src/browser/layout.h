@@ -6,7 +6,8 @@ namespace bibliora {
 
 // Where the main window's controls go for an outer window size (frame and title bar
 // included), in twips. Frame1/Frame2-relative controls are relative to their frame.
-struct MainLayout {
+struct MainLayout
+{
     QRectF frame1, text1, command1, command3;
     QRectF grid1, frame2, text2, label2;
 };

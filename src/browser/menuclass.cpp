@@ -43,7 +43,8 @@ int menuClass::Popup(const QStringList& param)
         items.push_back(item);
     }
     const int chosen = m_platform.track(items, at);
-    if (chosen >= 1 && chosen <= param.size() && !items[static_cast<std::size_t>(chosen - 1)].separator)
+    if (chosen >= 1 && chosen <= param.size() &&
+        !items[static_cast<std::size_t>(chosen - 1)].separator)
         m_selMenuString = cutToGbkBytes(param[chosen - 1], kCaptionBytes).trimmed();
     else
         m_selMenuString.clear();

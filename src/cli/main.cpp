@@ -17,7 +17,8 @@ namespace {
 
 const char kUsage[] =
     "Usage:\n"
-    "  bibliora-cli list FILE        one line per record: number, title, ISBN/ISSN (tab-separated)\n"
+    "  bibliora-cli list FILE        one line per record: number, title, ISBN/ISSN "
+    "(tab-separated)\n"
     "  bibliora-cli show FILE N      the display text of record N (1-based)\n"
     "  bibliora-cli build [--now YYYY-MM-DDTHH:MM:SS]\n"
     "                                build a record from display text (UTF-8) on standard input\n"
@@ -49,11 +50,20 @@ public:
         std::string utf8 = Gbk::toUtf8(text);
         for (char c : utf8) {
             switch (c) {
-            case '\\': m_buffer += "\\\\"; break;
-            case '\t': m_buffer += "\\t"; break;
-            case '\r': m_buffer += "\\r"; break;
-            case '\n': m_buffer += "\\n"; break;
-            default: m_buffer.push_back(c);
+            case '\\':
+                m_buffer += "\\\\";
+                break;
+            case '\t':
+                m_buffer += "\\t";
+                break;
+            case '\r':
+                m_buffer += "\\r";
+                break;
+            case '\n':
+                m_buffer += "\\n";
+                break;
+            default:
+                m_buffer.push_back(c);
             }
         }
     }
@@ -129,8 +139,8 @@ int show(const char* path, const char* number)
             found = std::move(record);
     });
     if (!found) {
-        std::fprintf(stderr, "bibliora-cli: %s holds %llu records; there is no record %s\n", path, n,
-                     number);
+        std::fprintf(stderr, "bibliora-cli: %s holds %llu records; there is no record %s\n", path,
+                     n, number);
         return 1;
     }
     Output out;
@@ -160,7 +170,8 @@ BuildTime localNow()
 #else
     localtime_r(&now, &tm);
 #endif
-    return BuildTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
+    return BuildTime{tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday,
+                     tm.tm_hour,        tm.tm_min,     tm.tm_sec};
 }
 
 int build(const std::vector<std::string>& args)
@@ -193,7 +204,8 @@ int build(const std::vector<std::string>& args)
     normalised += u"\r\n";
     const BuildResult result = buildIsoRecordChecked(normalised, now);
     switch (result.error) {
-    case BuildError::None: break;
+    case BuildError::None:
+        break;
     case BuildError::TooFewLines:
         std::fprintf(stderr, "bibliora-cli: no record built: the text has fewer than two lines\n");
         return 1;
@@ -202,11 +214,15 @@ int build(const std::vector<std::string>& args)
                      result.line);
         return 1;
     case BuildError::TooLarge:
-        std::fprintf(stderr, "bibliora-cli: no record built: the record is too long for ISO 2709\n");
+        std::fprintf(stderr,
+                     "bibliora-cli: no record built: the record is too long for ISO 2709\n");
         return 1;
     }
     const std::string& bytes = result.record;
-    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0 ? 0 : 1;
+    return std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() &&
+                   std::fflush(stdout) == 0
+               ? 0
+               : 1;
 }
 
 } // namespace

@@ -26,7 +26,10 @@ std::u16string_view trimSpaces(std::u16string_view s)
 // What ends a subfield in a data-field line.
 constexpr char16_t kMarks[] = {kDisplayDelimiter, char16_t(kSubfieldDelimiter), 0};
 
-bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
+bool isDigit(char16_t c)
+{
+    return c >= u'0' && c <= u'9';
+}
 
 // Characters, not code units: a surrogate pair is one character (and written as one "?").
 std::size_t characterCount(std::u16string_view s)
@@ -151,7 +154,8 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
 
     // Control fields: the pass stops at the first line whose tag reads as a number above
     // "100" in character order, so a 001 or 005 below the data fields is not seen.
-    std::u16string f001 = u"01" + Gbk::fromUtf8(twoDigits(now.hour) + twoDigits(now.minute) + twoDigits(now.second));
+    std::u16string f001 =
+        u"01" + Gbk::fromUtf8(twoDigits(now.hour) + twoDigits(now.minute) + twoDigits(now.second));
     char stamp[32];
     std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d.0", now.year, now.month, now.day,
                   now.hour, now.minute, now.second);
@@ -160,7 +164,9 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
     std::u16string f008;
     for (const std::u16string& line : lines) {
         const std::u16string_view head = std::u16string_view(line).substr(0, 3);
-        const std::u16string_view value = line.size() > 3 ? trimSpaces(std::u16string_view(line).substr(3)) : std::u16string_view();
+        const std::u16string_view value = line.size() > 3
+                                              ? trimSpaces(std::u16string_view(line).substr(3))
+                                              : std::u16string_view();
         if (head == u"001")
             f001 = value;
         else if (head == u"003")
@@ -217,7 +223,9 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
                 // After the first "■", a raw subfield delimiter (pasted text) ends a subfield
                 // as "■" does: it is written as one, and the display shows it as "■".
                 const std::size_t next = line.find_first_of(kMarks, pos + 1);
-                const std::u16string_view part = line.substr(pos + 1, next == std::u16string_view::npos ? std::u16string_view::npos : next - pos - 1);
+                const std::u16string_view part = line.substr(
+                    pos + 1,
+                    next == std::u16string_view::npos ? std::u16string_view::npos : next - pos - 1);
                 if (part.empty()) {
                     result.error = BuildError::EmptySubfield;
                     result.line = index + 1;

@@ -8,7 +8,8 @@
 namespace bibliora {
 
 // The local date and time a build stamps into a generated 001 or 005.
-struct BuildTime {
+struct BuildTime
+{
     int year = 2000;
     int month = 1;
     int day = 1;
@@ -17,14 +18,16 @@ struct BuildTime {
     int second = 0;
 };
 
-enum class BuildError {
+enum class BuildError
+{
     None,
     TooFewLines,   // fewer than two CR: not a record text
     EmptySubfield, // "■■" or a line ending in "■"
     TooLarge,      // a number does not fit its leader or directory field
 };
 
-struct BuildResult {
+struct BuildResult
+{
     MarcRecord record; // empty unless error is None
     BuildError error = BuildError::None;
     std::size_t line = 0; // 1-based line of an EmptySubfield

@@ -19,7 +19,8 @@ void appendWithDisplayDelimiters(std::u16string& out, std::u16string_view text)
 // may still count, read with the bytes it has.
 std::size_t entryCount(std::size_t directoryLength)
 {
-    return static_cast<std::size_t>(std::nearbyint(static_cast<double>(directoryLength) / kEntryLength));
+    return static_cast<std::size_t>(
+        std::nearbyint(static_cast<double>(directoryLength) / kEntryLength));
 }
 
 } // namespace

@@ -18,7 +18,8 @@ constexpr unsigned kTrailLast = 0xFE;
 constexpr unsigned kTrailCount = kTrailLast - kTrailFirst + 1;
 constexpr char16_t kNoChar = 0xFFFF; // U+FFFF is a non-character: never a table value
 
-struct ConverterCloser {
+struct ConverterCloser
+{
     void operator()(UConverter* c) const { ucnv_close(c); }
 };
 using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
@@ -34,16 +35,19 @@ ConverterPtr openCp936()
 
 // Tables taken once from ICU so that the hot paths (loading a million records) are plain
 // array look-ups; anything the tables cannot answer goes back to ICU itself.
-struct Tables {
+struct Tables
+{
     std::array<char16_t, 256> single{};
-    std::vector<char16_t> pair; // (lead - 0x81) * 191 + (trail - 0x40)
+    std::vector<char16_t> pair;        // (lead - 0x81) * 191 + (trail - 0x40)
     std::vector<std::uint16_t> encode; // 0: no GBK form; < 0x100 one byte; else lead << 8 | trail
 
-    Tables() : pair(std::size_t(kLeadLast - kLeadFirst + 1) * kTrailCount, kNoChar), encode(0x10000, 0)
+    Tables()
+        : pair(std::size_t(kLeadLast - kLeadFirst + 1) * kTrailCount, kNoChar), encode(0x10000, 0)
     {
         ConverterPtr conv = openCp936();
         UErrorCode status = U_ZERO_ERROR;
-        ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+        ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                            &status);
         ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
                               &status);
         UChar out[4];
@@ -218,8 +222,8 @@ std::string Gbk::toUtf8(std::u16string_view text)
     int32_t n = 0;
     UErrorCode status = U_ZERO_ERROR;
     u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &n,
-                       reinterpret_cast<const UChar*>(text.data()), static_cast<int32_t>(text.size()),
-                       0xFFFD, nullptr, &status);
+                       reinterpret_cast<const UChar*>(text.data()),
+                       static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
     out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(n) : 0);
     return out;
 }

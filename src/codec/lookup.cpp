@@ -40,7 +40,8 @@ FieldSlice fieldAt(std::string_view record, const DirectoryView& dir, std::size_
     if (*start >= record.size() - dir.base)
         return f;
     const std::size_t from = dir.base + static_cast<std::size_t>(*start);
-    f.data = record.substr(from, static_cast<std::size_t>(std::min<unsigned long long>(*length, record.size() - from)));
+    f.data = record.substr(from, static_cast<std::size_t>(
+                                     std::min<unsigned long long>(*length, record.size() - from)));
     return f;
 }
 
@@ -67,7 +68,8 @@ std::u16string lookupSubfield(std::string_view record, std::u16string_view spec)
         std::size_t pos = f.data.find(kSubfieldDelimiter);
         while (pos != std::string_view::npos) {
             const std::size_t next = f.data.find(kSubfieldDelimiter, pos + 1);
-            std::string_view piece = f.data.substr(pos + 1, next == std::string_view::npos ? std::string_view::npos : next - pos - 1);
+            std::string_view piece = f.data.substr(
+                pos + 1, next == std::string_view::npos ? std::string_view::npos : next - pos - 1);
             const std::string_view cleaned = withoutFieldTerminators(piece, scratch);
             if (!cleaned.empty()) {
                 const auto first = static_cast<unsigned char>(cleaned[0]);

@@ -14,13 +14,15 @@ std::u16string lookupSubfield(std::string_view record, std::u16string_view spec)
 
 // Locates field data: the byte range of directory entry `index` in `record`, clipped to the
 // record. Shared by the look-up and the display text.
-struct FieldSlice {
-    std::string_view tag;    // up to 3 bytes, as written in the directory
-    std::string_view data;   // the field's bytes, clipped to the record's end
+struct FieldSlice
+{
+    std::string_view tag;      // up to 3 bytes, as written in the directory
+    std::string_view data;     // the field's bytes, clipped to the record's end
     bool numbersValid = false; // length and start were both numbers
 };
 
-struct DirectoryView {
+struct DirectoryView
+{
     bool valid = false;       // a first field terminator at byte 24 or later
     std::size_t base = 0;     // byte after the first field terminator
     std::string_view entries; // bytes 24 .. first field terminator

@@ -103,7 +103,10 @@ private:
 class Utf16Splitter
 {
 public:
-    Utf16Splitter(const RecordSink& sink, std::size_t maxBytes) : m_sink(sink), m_maxUnits(maxBytes / 2) {}
+    Utf16Splitter(const RecordSink& sink, std::size_t maxBytes)
+        : m_sink(sink), m_maxUnits(maxBytes / 2)
+    {
+    }
 
     void feed(const char* p, std::size_t n)
     {
@@ -178,7 +181,8 @@ private:
     bool m_skipping = false;
 };
 
-struct FileCloser {
+struct FileCloser
+{
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 

@@ -14,7 +14,8 @@ namespace bibliora {
 // up to and including the next terminator, so memory stays bounded on any input.
 inline constexpr std::size_t kMaxRecordBytes = 16u * 1024 * 1024;
 
-struct ReadOptions {
+struct ReadOptions
+{
     std::size_t maxRecordBytes = kMaxRecordBytes;
     std::size_t bufferBytes = 1u << 20;
     // Called after each buffer of the file has been cut into records, so a caller can keep a
@@ -37,7 +38,8 @@ bool readMarcFile(const std::filesystem::path& path, const RecordSink& onRecord,
 void readMarcBytes(std::string_view bytes, const RecordSink& onRecord,
                    const ReadOptions& options = {});
 
-struct RowTexts {
+struct RowTexts
+{
     std::u16string sequence;
     std::u16string title;
     std::u16string standardNumber;

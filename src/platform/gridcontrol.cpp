@@ -74,14 +74,18 @@ QString GridControl::cellText(int row, int column) const
         return {};
     const RecordRow& r = m_model->rows()[static_cast<std::size_t>(row - 1)];
     switch (column) {
-    case RecordModel::Sequence: return r.sequence > 0 ? QString::number(r.sequence) : QString();
-    case RecordModel::Title: return r.title;
-    case RecordModel::StandardNumber: return r.standardNumber;
+    case RecordModel::Sequence:
+        return r.sequence > 0 ? QString::number(r.sequence) : QString();
+    case RecordModel::Title:
+        return r.title;
+    case RecordModel::StandardNumber:
+        return r.standardNumber;
     case RecordModel::Marc: {
         const std::u16string text = Gbk::decode(r.record);
         return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
     }
-    default: return {};
+    default:
+        return {};
     }
 }
 
@@ -91,14 +95,21 @@ void GridControl::setCellText(int row, int column, const QString& text)
         return;
     RecordRow& r = m_model->row(static_cast<std::size_t>(row - 1));
     switch (column) {
-    case RecordModel::Sequence: r.sequence = text.toLongLong(); break;
-    case RecordModel::Title: r.title = text; break;
-    case RecordModel::StandardNumber: r.standardNumber = text; break;
+    case RecordModel::Sequence:
+        r.sequence = text.toLongLong();
+        break;
+    case RecordModel::Title:
+        r.title = text;
+        break;
+    case RecordModel::StandardNumber:
+        r.standardNumber = text;
+        break;
     case RecordModel::Marc:
         r.record = Gbk::encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
                                                    static_cast<std::size_t>(text.size())));
         break;
-    default: return;
+    default:
+        return;
     }
     m_model->rowChanged(static_cast<std::size_t>(row - 1));
 }
@@ -181,9 +192,11 @@ void GridControl::selectRange(int row1, int column1, int row2, int column2)
     QScopedValueRollback<bool> silent(m_silent, true);
     const QModelIndex current = m_model->index(row1 - 1, std::clamp(column1, 0, 3));
     selectionModel()->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
-    const QItemSelection range(m_model->index(std::min(row1, row2) - 1, std::clamp(std::min(column1, column2), 0, 3)),
-                               m_model->index(std::max(row1, row2) - 1, std::clamp(std::max(column1, column2), 0, 3)));
-    selectionModel()->select(range, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    const QItemSelection range(
+        m_model->index(std::min(row1, row2) - 1, std::clamp(std::min(column1, column2), 0, 3)),
+        m_model->index(std::max(row1, row2) - 1, std::clamp(std::max(column1, column2), 0, 3)));
+    selectionModel()->select(range,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void GridControl::scrollIntoView(int row, int column)
@@ -193,13 +206,15 @@ void GridControl::scrollIntoView(int row, int column)
     scrollTo(m_model->index(row - 1, std::clamp(column, 0, 2)));
 }
 
-void GridControl::setCellTextColour(int row1, int column1, int row2, int column2, std::uint32_t colour)
+void GridControl::setCellTextColour(int row1, int column1, int row2, int column2,
+                                    std::uint32_t colour)
 {
     for (int row = std::min(row1, row2); row <= std::max(row1, row2); ++row) {
         if (!isRecordRow(row))
             continue;
         RecordRow& r = m_model->row(static_cast<std::size_t>(row - 1));
-        for (int c = std::max(0, std::min(column1, column2)); c <= std::min(2, std::max(column1, column2)); ++c)
+        for (int c = std::max(0, std::min(column1, column2));
+             c <= std::min(2, std::max(column1, column2)); ++c)
             r.colour[static_cast<std::size_t>(c)] = colour;
         m_model->rowChanged(static_cast<std::size_t>(row - 1));
     }
@@ -209,7 +224,8 @@ std::uint32_t GridControl::cellTextColour(int row, int column) const
 {
     if (!isRecordRow(row) || column < 0 || column > 2)
         return 0;
-    return m_model->rows()[static_cast<std::size_t>(row - 1)].colour[static_cast<std::size_t>(column)];
+    return m_model->rows()[static_cast<std::size_t>(row - 1)]
+        .colour[static_cast<std::size_t>(column)];
 }
 
 void GridControl::removeRow(int row)

@@ -6,9 +6,23 @@ class QWidget;
 
 namespace bibliora {
 
-enum class MessageButtons { Ok, YesNo };
-enum class MessageIcon { Information, Exclamation, Critical };
-enum class MessageAnswer { Ok, Yes, No };
+enum class MessageButtons
+{
+    Ok,
+    YesNo
+};
+enum class MessageIcon
+{
+    Information,
+    Exclamation,
+    Critical
+};
+enum class MessageAnswer
+{
+    Ok,
+    Yes,
+    No
+};
 
 // Modal message boxes. Texts may hold CR LF line breaks.
 class MessageBox

@@ -13,7 +13,8 @@ namespace bibliora {
 
 // The platform services a window uses. The window never opens a modal dialog itself, so
 // tests can replace any of these with scripted answers.
-struct Platform {
+struct Platform
+{
     std::shared_ptr<FileDialog> fileDialog;
     std::shared_ptr<MessageBox> messageBox;
     std::shared_ptr<Shell> shell;

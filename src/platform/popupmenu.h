@@ -6,9 +6,10 @@
 
 namespace bibliora {
 
-struct PopupItem {
-    int command = 0;       // returned when chosen
-    QString caption;       // empty for a separator
+struct PopupItem
+{
+    int command = 0; // returned when chosen
+    QString caption; // empty for a separator
     bool separator = false;
 };
 

@@ -9,9 +9,9 @@ namespace bibliora {
 class QtFileDialog final : public FileDialog
 {
 public:
-    QString showFileDialog(bool isOpen, const QString& title, const QString& filter, int filterIndex,
-                           int flags, const QString& initialFolder, const QString& fileName,
-                           QWidget* owner) override;
+    QString showFileDialog(bool isOpen, const QString& title, const QString& filter,
+                           int filterIndex, int flags, const QString& initialFolder,
+                           const QString& fileName, QWidget* owner) override;
     // "desc|pattern|desc|pattern" as Qt name filters ("desc (pattern)").
     static QStringList nameFilters(const QString& filter);
 };
@@ -20,7 +20,8 @@ class QtMessageBox final : public MessageBox
 {
 public:
     MessageAnswer show(QWidget* owner, const QString& text, const QString& title,
-                       MessageButtons buttons, MessageIcon icon, MessageAnswer defaultButton) override;
+                       MessageButtons buttons, MessageIcon icon,
+                       MessageAnswer defaultButton) override;
 };
 
 class QtShell final : public Shell

@@ -25,10 +25,14 @@ QVariant RecordModel::data(const QModelIndex& index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         switch (column) {
-        case Sequence: return r.sequence > 0 ? QString::number(r.sequence) : QString();
-        case Title: return r.title;
-        case StandardNumber: return r.standardNumber;
-        default: return {};
+        case Sequence:
+            return r.sequence > 0 ? QString::number(r.sequence) : QString();
+        case Title:
+            return r.title;
+        case StandardNumber:
+            return r.standardNumber;
+        default:
+            return {};
         }
     case Qt::ForegroundRole:
         if (column < Marc && r.colour[static_cast<std::size_t>(column)] != 0) {
@@ -37,7 +41,8 @@ QVariant RecordModel::data(const QModelIndex& index, int role) const
         }
         return {};
     case Qt::TextAlignmentRole:
-        return column == Sequence ? QVariant(Qt::AlignCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        return column == Sequence ? QVariant(Qt::AlignCenter)
+                                  : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     default:
         return {};
     }
@@ -54,7 +59,8 @@ QVariant RecordModel::headerData(int section, Qt::Orientation orientation, int r
     return {};
 }
 
-void RecordModel::setHeadings(const QStringList& texts, const std::vector<Qt::Alignment>& alignments)
+void RecordModel::setHeadings(const QStringList& texts,
+                              const std::vector<Qt::Alignment>& alignments)
 {
     m_headings = texts;
     m_alignments = alignments;
@@ -70,7 +76,8 @@ void RecordModel::appendRows(std::vector<RecordRow>&& rows)
     if (m_rows.empty())
         m_rows = std::move(rows);
     else
-        m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+        m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()),
+                      std::make_move_iterator(rows.end()));
     endInsertRows();
 }
 

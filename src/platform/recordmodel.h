@@ -15,7 +15,14 @@ class RecordModel final : public QAbstractTableModel
 {
     Q_OBJECT
 public:
-    enum Column { Sequence = 0, Title = 1, StandardNumber = 2, Marc = 3, ColumnCount = 4 };
+    enum Column
+    {
+        Sequence = 0,
+        Title = 1,
+        StandardNumber = 2,
+        Marc = 3,
+        ColumnCount = 4
+    };
 
     explicit RecordModel(QObject* parent = nullptr);
 

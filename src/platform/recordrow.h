@@ -10,7 +10,8 @@ namespace bibliora {
 
 // One record row of the grid. The sequence column always holds a decimal number, so it is
 // kept as one; the record is kept as its GBK bytes. Colours are 0x00BBGGRR values.
-struct RecordRow {
+struct RecordRow
+{
     std::int64_t sequence = 0;
     QString title;
     QString standardNumber;

@@ -15,17 +15,28 @@ QString toQ(const std::u16string& s)
 
 static std::string gbk(const QString& s)
 {
-    return Gbk::encode(std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size())));
+    return Gbk::encode(
+        std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size())));
 }
 
 std::string makeRecord(const QString& title, const QString& isbn, const QString& subject)
 {
-    std::vector<std::pair<const char*, std::string>> fields = {{"001", "REC" + std::to_string(title.size())}};
+    std::vector<std::pair<const char*, std::string>> fields = {
+        {"001", "REC" + std::to_string(title.size())}};
     if (!isbn.isEmpty())
-        fields.emplace_back("010", "  \x1F" "a" + gbk(isbn));
-    fields.emplace_back("200", "1 \x1F" "a" + gbk(title) + "\x1F" "f" + gbk(QStringLiteral("佚名")));
+        fields.emplace_back("010", "  \x1F"
+                                   "a" +
+                                       gbk(isbn));
+    fields.emplace_back("200", "1 \x1F"
+                               "a" +
+                                   gbk(title) +
+                                   "\x1F"
+                                   "f" +
+                                   gbk(QStringLiteral("佚名")));
     if (!subject.isEmpty())
-        fields.emplace_back("606", "0 \x1F" "a" + gbk(subject));
+        fields.emplace_back("606", "0 \x1F"
+                                   "a" +
+                                       gbk(subject));
     std::string directory;
     std::string data;
     for (const auto& [tag, content] : fields) {
@@ -40,7 +51,8 @@ std::string makeRecord(const QString& title, const QString& isbn, const QString&
     return leader + directory + "\x1E" + data + "\x1D";
 }
 
-QString writeLinesFile(const QString& dir, const QString& name, const std::vector<std::string>& records)
+QString writeLinesFile(const QString& dir, const QString& name,
+                       const std::vector<std::string>& records)
 {
     QFile f(dir + QLatin1Char('/') + name);
     if (!f.open(QIODevice::WriteOnly))
@@ -100,7 +112,8 @@ void Window::dragRows(int from, int to)
     const QPoint b = rowCentre(grid(), to);
     QTest::mousePress(viewport, Qt::LeftButton, {}, rowCentre(grid(), from));
     // QTest::mouseMove does not carry the pressed button; send the move ourselves.
-    QMouseEvent move(QEvent::MouseMove, b, viewport->mapToGlobal(b), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, b, viewport->mapToGlobal(b), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(viewport, &move);
     QTest::mouseRelease(viewport, Qt::LeftButton, {}, b);
 }

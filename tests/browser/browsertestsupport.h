@@ -17,13 +17,15 @@ namespace bibliora::test {
 // rather than by the builder under test. Empty values leave their field out.
 std::string makeRecord(const QString& title, const QString& isbn, const QString& subject = {});
 // Writes records one per line, each ending in its terminator and CR LF.
-QString writeLinesFile(const QString& dir, const QString& name, const std::vector<std::string>& records);
+QString writeLinesFile(const QString& dir, const QString& name,
+                       const std::vector<std::string>& records);
 QByteArray readAll(const QString& path);
 QString toQ(const std::u16string& s);
 QString displayOf(const std::string& record); // the display text, lines ending CR LF
 
 // The main window with a scripted platform, shown so that geometry and focus behave.
-struct Window {
+struct Window
+{
     FakePlatform fake;
     std::unique_ptr<BrowserForm> form;
 

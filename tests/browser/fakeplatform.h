@@ -31,7 +31,8 @@ public:
     QStringList titles;
 };
 
-struct MessageCall {
+struct MessageCall
+{
     QString text;
     QString title;
     MessageAnswer defaultButton = MessageAnswer::Ok;
@@ -54,18 +55,23 @@ class RecordingShell final : public Shell
 {
 public:
     bool openFolder(QWidget*, const QString& folder) override { return folders << folder, true; }
-    bool openAddress(QWidget*, const QString& address) override { return addresses << address, true; }
+    bool openAddress(QWidget*, const QString& address) override
+    {
+        return addresses << address, true;
+    }
     QStringList folders;
     QStringList addresses;
 };
 
-struct RecordingClipboard final : Clipboard {
+struct RecordingClipboard final : Clipboard
+{
     void clear() override { text.clear(); }
     void setText(const QString& t) override { text = t; }
     QString text;
 };
 
-struct FixedClock final : Clock {
+struct FixedClock final : Clock
+{
     BuildTime now() const override { return {2024, 1, 31, 14, 30, 5}; }
 };
 
@@ -82,7 +88,8 @@ public:
     std::vector<std::vector<PopupItem>> shown;
 };
 
-struct FakePlatform {
+struct FakePlatform
+{
     std::shared_ptr<ScriptedFileDialog> fileDialog = std::make_shared<ScriptedFileDialog>();
     std::shared_ptr<ScriptedMessageBox> messageBox = std::make_shared<ScriptedMessageBox>();
     std::shared_ptr<RecordingShell> shell = std::make_shared<RecordingShell>();
@@ -90,7 +97,10 @@ struct FakePlatform {
     std::shared_ptr<FixedClock> clock = std::make_shared<FixedClock>();
     std::shared_ptr<ScriptedPopupMenu> popupMenu = std::make_shared<ScriptedPopupMenu>();
 
-    Platform platform() const { return {fileDialog, messageBox, shell, clipboard, clock, popupMenu}; }
+    Platform platform() const
+    {
+        return {fileDialog, messageBox, shell, clipboard, clock, popupMenu};
+    }
 };
 
 } // namespace bibliora::test

@@ -29,12 +29,14 @@ class MainWindowTest : public QObject
 private slots:
     void initTestCase()
     {
-        m_three = writeLinesFile(m_dir.path(), QStringLiteral("three.iso"),
-                                 {makeRecord(QStringLiteral("红楼梦"), QStringLiteral("978-7-02-000220-7")),
-                                  makeRecord(QStringLiteral("水浒传"), QStringLiteral("978-7-02-000221-4")),
-                                  makeRecord(QStringLiteral("西游记"), QString())});
+        m_three = writeLinesFile(
+            m_dir.path(), QStringLiteral("three.iso"),
+            {makeRecord(QStringLiteral("红楼梦"), QStringLiteral("978-7-02-000220-7")),
+             makeRecord(QStringLiteral("水浒传"), QStringLiteral("978-7-02-000221-4")),
+             makeRecord(QStringLiteral("西游记"), QString())});
         for (int i = 1; i <= 120; ++i)
-            m_records.push_back(makeRecord(QStringLiteral("题名%1").arg(i), QStringLiteral("ISBN-%1").arg(i)));
+            m_records.push_back(
+                makeRecord(QStringLiteral("题名%1").arg(i), QStringLiteral("ISBN-%1").arg(i)));
         m_many = writeLinesFile(m_dir.path(), QStringLiteral("many.iso"), m_records);
         std::vector<std::string> big(kBig, makeRecord(QStringLiteral("大文件"), QString()));
         m_big = writeLinesFile(m_dir.path(), QStringLiteral("big.iso"), big);
@@ -42,7 +44,8 @@ private slots:
 
     void startsWithTheArgumentTextAsOnePath()
     {
-        const QString spaced = writeLinesFile(m_dir.path(), QStringLiteral("with space.iso"), {m_records[0]});
+        const QString spaced =
+            writeLinesFile(m_dir.path(), QStringLiteral("with space.iso"), {m_records[0]});
         const std::string quoted = "\"" + spaced.toStdString() + "\"";
         const char* one[] = {"bibliora", quoted.c_str()};
         const char* two[] = {"bibliora", "a.iso", "b.iso"};
@@ -70,7 +73,8 @@ private slots:
         QCOMPARE(w.text3()->text(), QStringLiteral("1"));
         QCOMPARE(w.shownText(), displayOf(w.grid().recordAt(1)));
         QVERIFY(w.button("Command4")->isVisible() && w.button("Command5")->isVisible());
-        QAbstractItemModelTester tester(&w.grid().model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+        QAbstractItemModelTester tester(&w.grid().model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
         w.click("Command1"); // cancelled
         QCOMPARE(w.text1()->text(), QString());
         QCOMPARE(w.grid().rowCount(), 4);
@@ -78,7 +82,8 @@ private slots:
         w.load(m_dir.path());
         w.load(m_dir.filePath(QStringLiteral("missing.iso")));
         QCOMPARE(w.label1()->text(), QStringLiteral("/3"));
-        const QString none = writeLinesFile(m_dir.path(), QStringLiteral("none.iso"), {"no terminator"});
+        const QString none =
+            writeLinesFile(m_dir.path(), QStringLiteral("none.iso"), {"no terminator"});
         w.load(none);
         QCOMPARE(w.grid().rowCount(), 1);
         QCOMPARE(w.label1()->text(), QStringLiteral("/0"));
@@ -122,18 +127,21 @@ private slots:
         w.load(m_three);
         w.clickRow(2);
         QString edited = w.text2()->toPlainText();
-        edited.replace(QStringLiteral("水浒传"), QStringLiteral("水浒全传")).append(QStringLiteral("\n020 __ ■a7-02-000221-X"));
+        edited.replace(QStringLiteral("水浒传"), QStringLiteral("水浒全传"))
+            .append(QStringLiteral("\n020 __ ■a7-02-000221-X"));
         w.text2()->setPlainText(edited);
         w.click("Command4");
         QCOMPARE(w.grid().cellText(2, 1), QStringLiteral("水浒全传"));
         QCOMPARE(w.grid().cellText(2, 2), QStringLiteral("978-7-02-000221-4"));
         QCOMPARE(w.grid().cellTextColour(2, 2), kModifiedColour);
         QCOMPARE(w.grid().cellTextColour(1, 0), 0u);
-        QCOMPARE(w.shownText(), displayOf(w.grid().recordAt(2))); // the record as saved: 005 from the clock
+        QCOMPARE(w.shownText(),
+                 displayOf(w.grid().recordAt(2))); // the record as saved: 005 from the clock
         QVERIFY(w.shownText().contains(QStringLiteral("\r\n005    20240131143005.0\r\n")));
 
         const std::string before = w.grid().recordAt(2);
-        for (const QString& bad : {w.text2()->toPlainText() + QStringLiteral("\n606 0_ ■aSubject■"), QStringLiteral("HEA")}) {
+        for (const QString& bad : {w.text2()->toPlainText() + QStringLiteral("\n606 0_ ■aSubject■"),
+                                   QStringLiteral("HEA")}) {
             w.text2()->setPlainText(bad);
             w.click("Command4");
             QCOMPARE(w.fake.messageBox->calls.back().title, QStringLiteral("操作提示"));

@@ -30,7 +30,8 @@ class RecordCommandsTest : public QObject
         find->findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(text);
         auto* radio = find->findChild<QRadioButton*>(QString::fromLatin1(option));
         QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
-        QTest::mouseClick(find->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+        QTest::mouseClick(find->findChild<QPushButton*>(QStringLiteral("Command1")),
+                          Qt::LeftButton);
     }
     void menu(Window& w, int choice, int row, MessageAnswer answer = MessageAnswer::Yes)
     {
@@ -55,14 +56,17 @@ private slots:
         Window w;
         w.load(m_five);
         FindFrm* find = openFind(w);
-        for (const QString& miss : {QStringLiteral("abc"), QStringLiteral("AB"), QStringLiteral("同")})
+        for (const QString& miss :
+             {QStringLiteral("abc"), QStringLiteral("AB"), QStringLiteral("同")})
             search(find, miss); // case, trailing blank, prefix: no match
         QCOMPARE(w.fake.messageBox->calls.size(), 3u);
-        QCOMPARE(w.fake.messageBox->calls[0].text, QStringLiteral("抱歉,没有找到符合要求的数据信息!"));
+        QCOMPARE(w.fake.messageBox->calls[0].text,
+                 QStringLiteral("抱歉,没有找到符合要求的数据信息!"));
         QVERIFY(find->isVisible());
         QTest::keyClick(find->findChild<QLineEdit*>(QStringLiteral("Text1")), Qt::Key_Return);
         QTest::keyClick(find, Qt::Key_Escape);
-        QVERIFY(find->isVisible() && w.fake.messageBox->calls.size() == 3u); // Enter, Escape: nothing
+        QVERIFY(find->isVisible() &&
+                w.fake.messageBox->calls.size() == 3u); // Enter, Escape: nothing
 
         search(find, QStringLiteral("同名")); // two equal titles: the upper one, shown
         QVERIFY(!find->isVisible());
@@ -75,7 +79,8 @@ private slots:
 
         QCOMPARE(openFind(w), find); // one dialog, text and option kept, text selected
         QApplication::setActiveWindow(find);
-        QTRY_COMPARE(find->findChild<QLineEdit*>(QStringLiteral("Text1"))->selectedText(), QStringLiteral("同名"));
+        QTRY_COMPARE(find->findChild<QLineEdit*>(QStringLiteral("Text1"))->selectedText(),
+                     QStringLiteral("同名"));
         search(find, QStringLiteral("ABC"), "Option2"); // the standard number column only
         QCOMPARE(w.form->NowRow(), 4);
         openFind(w);
@@ -90,11 +95,13 @@ private slots:
     {
         ScriptedPopupMenu popup;
         menuClass m(popup);
-        const QStringList list = {QStringLiteral("删除"), QStringLiteral("-"), QStringLiteral(" - "), QStringLiteral("--")};
+        const QStringList list = {QStringLiteral("删除"), QStringLiteral("-"),
+                                  QStringLiteral(" - "), QStringLiteral("--")};
         popup.answers = {4};
         QCOMPARE(m.Popup(list), 4);
         QCOMPARE(m.SelMenuString(), QStringLiteral("--"));
-        QVERIFY(popup.shown[0][1].separator && popup.shown[0][2].separator && !popup.shown[0][3].separator);
+        QVERIFY(popup.shown[0][1].separator && popup.shown[0][2].separator &&
+                !popup.shown[0][3].separator);
         QCOMPARE(m.Popup(list) + m.SelMenuString().size(), 0); // dismissed
         popup.answers = {1}; // 254 bytes of code page 936: 127 Chinese characters
         QCOMPARE(m.Popup({QString(200, QChar(0x4E2D))}), 1);
@@ -109,7 +116,8 @@ private slots:
         menu(w, 1, 2, MessageAnswer::No);
         QCOMPARE(w.grid().rowCount(), 6);
         menu(w, 1, 2);
-        QCOMPARE(w.fake.messageBox->calls.back().text, QStringLiteral("注意,您是否确定删除选中的1条MARC数据信息？"));
+        QCOMPARE(w.fake.messageBox->calls.back().text,
+                 QStringLiteral("注意,您是否确定删除选中的1条MARC数据信息？"));
         QStringList numbers;
         for (int r = 1; r < w.grid().rowCount(); ++r)
             numbers << w.grid().cellText(r, 0);
@@ -120,7 +128,8 @@ private slots:
         w.clickRow(4); // record 5 shown; rows 3 down to 1 dragged and deleted
         w.dragRows(3, 1);
         menu(w, 1, 2);
-        QCOMPARE(w.fake.messageBox->calls.back().text, QStringLiteral("注意,您是否确定删除选中的3条MARC数据信息？"));
+        QCOMPARE(w.fake.messageBox->calls.back().text,
+                 QStringLiteral("注意,您是否确定删除选中的3条MARC数据信息？"));
         QCOMPARE(w.grid().rowCount(), 2);
         w.clickRow(1);
         menu(w, 1, 1); // the last one
@@ -151,14 +160,16 @@ private slots:
         w.fake.messageBox->answers = {MessageAnswer::Yes};
         w.click("Command3");
         QCOMPARE(readAll(out), readAll(m_five)); // a one-record-per-line file comes back whole
-        QCOMPARE(w.fake.messageBox->calls[0].text, QStringLiteral("数据已全部导出，是否查看文件！"));
+        QCOMPARE(w.fake.messageBox->calls[0].text,
+                 QStringLiteral("数据已全部导出，是否查看文件！"));
         QVERIFY(w.fake.messageBox->calls[0].defaultButton == MessageAnswer::No);
         QCOMPARE(w.fake.shell->folders, QStringList{m_dir.path()});
 
         w.fake.fileDialog->answers = {out, out};
         w.fake.messageBox->answers = {MessageAnswer::No, MessageAnswer::Yes, MessageAnswer::No};
         w.click("Command3"); // No to appending: unchanged
-        QCOMPARE(w.fake.messageBox->calls[1].text, QStringLiteral("该文件已存在，是否追加Marc数据！"));
+        QCOMPARE(w.fake.messageBox->calls[1].text,
+                 QStringLiteral("该文件已存在，是否追加Marc数据！"));
         w.click("Command3");
         QCOMPARE(readAll(out), readAll(m_five) + readAll(m_five));
 
@@ -173,11 +184,13 @@ private slots:
         QCOMPARE(readAll(m_dir.filePath(QStringLiteral("modified2.iso"))),
                  QByteArray::fromStdString(w.grid().recordAt(4)) + "\r\n");
 
-        for (const QString& bad : {m_dir.filePath(QStringLiteral("missing/out.iso")), QStringLiteral("/dev/full")}) {
+        for (const QString& bad :
+             {m_dir.filePath(QStringLiteral("missing/out.iso")), QStringLiteral("/dev/full")}) {
             w.fake.fileDialog->answers = {bad};
             w.click("Command3");
             QCOMPARE(w.fake.messageBox->calls.back().title, QStringLiteral("错误提示"));
-            QVERIFY(w.fake.messageBox->calls.back().text.startsWith(QStringLiteral("出现异常错误,详细错误信息如下:\r\n")));
+            QVERIFY(w.fake.messageBox->calls.back().text.startsWith(
+                QStringLiteral("出现异常错误,详细错误信息如下:\r\n")));
             QVERIFY(w.fake.messageBox->calls.back().text.contains(bad));
         }
         QCOMPARE(w.grid().rowCount(), 6);

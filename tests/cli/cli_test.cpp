@@ -64,8 +64,9 @@ TEST_F(Cli, ListsAndShowsRecords)
     EXPECT_EQ(run({"list", dir.write("utf16.txt", utf16File(utf16)).string()}),
               Outcome(0, "1\t上\\r\\n下\t\n", ""));
     EXPECT_EQ(run({"show", file, "1"}),
-              Outcome(0, "HEA    nam0 2299999   450 \r\n001    1\r\n010 __ ■a978-7-02-000220-7\r\n"
-                         "200 1_ ■a红楼梦■f曹雪芹著",
+              Outcome(0,
+                      "HEA    nam0 2299999   450 \r\n001    1\r\n010 __ ■a978-7-02-000220-7\r\n"
+                      "200 1_ ■a红楼梦■f曹雪芹著",
                       ""));
 }
 
@@ -87,9 +88,17 @@ TEST_F(Cli, RejectsBadArgumentsAndMissingFilesWithAMessage)
 {
     const std::string missing = (dir.path / "no-such-file.iso").string();
     const std::vector<std::vector<std::string>> bad = {
-        {}, {"frobnicate"}, {"list"}, {"show", file}, {"show", file, "3"}, {"show", file, "x"},
-        {"build", "--now", "yesterday"}, {"build", "--now", "2024-13-01T00:00:00"},
-        {"list", missing}, {"show", missing, "1"}, {"list", dir.path.string()},
+        {},
+        {"frobnicate"},
+        {"list"},
+        {"show", file},
+        {"show", file, "3"},
+        {"show", file, "x"},
+        {"build", "--now", "yesterday"},
+        {"build", "--now", "2024-13-01T00:00:00"},
+        {"list", missing},
+        {"show", missing, "1"},
+        {"list", dir.path.string()},
     };
     for (const auto& args : bad)
         expectRefused(run(args, "HEA\n\n"), args.empty() ? "" : args.back());

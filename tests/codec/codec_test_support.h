@@ -58,7 +58,11 @@ struct TempDir
     const std::filesystem::path path = std::filesystem::temp_directory_path() /
                                        ("bibliora-test-" + std::to_string(std::random_device()()));
     TempDir() { std::filesystem::create_directories(path); }
-    ~TempDir() { std::error_code ec; std::filesystem::remove_all(path, ec); }
+    ~TempDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
     std::filesystem::path write(const std::string& name, std::string_view bytes) const
     {
         const std::filesystem::path file = path / name;

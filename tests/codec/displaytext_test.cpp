@@ -5,9 +5,12 @@ using namespace bibliora::test;
 
 TEST(FormatRecordText, ShowsTheLeaderAndOneLinePerEntryInDirectoryOrder)
 {
-    const MarcRecord record =
-        assemble({{"606", u"0 $a小说$y中国"}, {"001", u"0100001"}, {"200", u"1 $a红楼梦$f曹雪芹著"},
-                  {"010", u"__$a7-02"}, {"ABC", u"1 $a字母"}, {"300", u""}});
+    const MarcRecord record = assemble({{"606", u"0 $a小说$y中国"},
+                                        {"001", u"0100001"},
+                                        {"200", u"1 $a红楼梦$f曹雪芹著"},
+                                        {"010", u"__$a7-02"},
+                                        {"ABC", u"1 $a字母"},
+                                        {"300", u""}});
     EXPECT_EQ(formatRecordText(record),
               u"HEA    nam0 2299999   450 \r\n606 0_ ■a小说■y中国\r\n001    0100001\r\n"
               u"200 1_ ■a红楼梦■f曹雪芹著\r\n010 __ ■a7-02\r\nABC    1 ■a字母\r\n300  ");
@@ -21,11 +24,22 @@ TEST(FormatRecordText, ReadsWhatTheDirectoryAllowsAndSkipsTheRest)
     const std::u16string data = u"^1 $a题名^0 $aX^";
     const std::u16string both = u"200 1_ ■a题名\r\n606 0_ ■aX";
     const TextCases cases = {
-        {u"200000900000" u"60600060009", both}, // 23 characters: 2 entries, the last one short
-        {u"200000900000" u"606000600009" u"001000", both}, // 30 characters: 2.5 rounds to 2
-        {u"200000900000" u"606000600009" u"001000100013" u"300000",
+        {u"200000900000"
+         u"60600060009",
+         both}, // 23 characters: 2 entries, the last one short
+        {u"200000900000"
+         u"606000600009"
+         u"001000",
+         both}, // 30 characters: 2.5 rounds to 2
+        {u"200000900000"
+         u"606000600009"
+         u"001000100013"
+         u"300000",
          both + u"\r\n001    X"}, // 42: 3.5 rounds to 4; a 6-character rest never has a start
-        {u"700000509999" u"200000900000" u"606000600009", both}, // 700 starts past the end
+        {u"700000509999"
+         u"200000900000"
+         u"606000600009",
+         both}, // 700 starts past the end
         {u"", u""},
     };
     for (const auto& [directory, lines] : cases)

@@ -16,15 +16,21 @@ TEST(Gbk, CountsBytesOfTheWindowsCodePage)
 TEST(LookupSubfield, FindsValuesByGbkByteOffsets)
 {
     // 606 and 008 start behind Chinese text: their starts count two bytes per character.
-    const MarcRecord novel =
-        assemble({{"001", u"0100001"}, {"005", u"20240131143005.0"},
-                  {"200", u"1 $a红楼梦$f曹雪芹著"}, {"606", u"0 $a小说$y中国"}, {"008", u"9801"}});
+    const MarcRecord novel = assemble({{"001", u"0100001"},
+                                       {"005", u"20240131143005.0"},
+                                       {"200", u"1 $a红楼梦$f曹雪芹著"},
+                                       {"606", u"0 $a小说$y中国"},
+                                       {"008", u"9801"}});
     const TextCases cases = {
-        {u"200a", u"红楼梦"}, {u"200f", u"曹雪芹著"}, {u"606y", u"中国"},
-        {u"001a", u"0100001"}, {u"005 ", u"20240131143005.0"}, // whole field, code ignored
-        {u"008a", u""},                                         // no subfields in other 00x
-        {u"606Y", u""},                                         // codes are case-sensitive
-        {u"200", u""}, {u"200aa", u""},
+        {u"200a", u"红楼梦"},
+        {u"200f", u"曹雪芹著"},
+        {u"606y", u"中国"},
+        {u"001a", u"0100001"},
+        {u"005 ", u"20240131143005.0"}, // whole field, code ignored
+        {u"008a", u""},                 // no subfields in other 00x
+        {u"606Y", u""},                 // codes are case-sensitive
+        {u"200", u""},
+        {u"200aa", u""},
     };
     for (const auto& [spec, value] : cases)
         EXPECT_EQ(lookupSubfield(novel, spec), value) << Gbk::toUtf8(spec);
@@ -47,10 +53,12 @@ TEST(LookupSubfield, TakesTheBaseFromTheFirstFieldTerminatorOrGivesNothing)
     const TextCases cases = {
         {leader + u"200000900000^1 $a题名^", u"题名"},
         {leader + u"200000509999200000900000^1 $a题名^", u"题名"}, // first 200 past the end
-        {leader + u"200000900000", u""},                         // no field terminator
-        {u"0123^" + leader + u"200000900000^1 $a题名^", u""},     // terminator inside the leader
-        {leader + u"200000900000" u"60000090000^1 $a题名^", u""}, // 23 characters of directory
-        {leader + u"2000x0900000^1 $a题名^", u""},                // length not a number
+        {leader + u"200000900000", u""},                           // no field terminator
+        {u"0123^" + leader + u"200000900000^1 $a题名^", u""},      // terminator inside the leader
+        {leader + u"200000900000"
+                  u"60000090000^1 $a题名^",
+         u""},                                     // 23 characters of directory
+        {leader + u"2000x0900000^1 $a题名^", u""}, // length not a number
     };
     for (const auto& [record, value] : cases)
         EXPECT_EQ(lookupSubfield(gbk(record), u"200a"), value) << Gbk::toUtf8(record);
@@ -58,12 +66,16 @@ TEST(LookupSubfield, TakesTheBaseFromTheFirstFieldTerminatorOrGivesNothing)
 
 TEST(RowTextsFor, PrefersCnmarcTitleAndTheFirstStandardNumberInOrder)
 {
-    const RowTexts row = rowTextsFor(12, assemble({{"245", u"10$a后备"}, {"011", u"  $a1000-0000"},
-                                                   {"200", u"1 $a首选"}, {"010", u"  $a7-5000"}}));
+    const RowTexts row = rowTextsFor(12, assemble({{"245", u"10$a后备"},
+                                                   {"011", u"  $a1000-0000"},
+                                                   {"200", u"1 $a首选"},
+                                                   {"010", u"  $a7-5000"}}));
     EXPECT_EQ(row.sequence + u" " + row.title + u" " + row.standardNumber, u"12 首选 7-5000");
     // No 200 $a: the 245 $a. An empty 010 $a gives way to the next number in line.
-    const RowTexts marc21 =
-        rowTextsFor(1, assemble({{"200", u"1 $f著"}, {"245", u"10$a后备"}, {"010", u"  $a$dCNY9"},
-                                 {"016", u"7 $aISRC"}, {"091", u"  $a统一书号"}}));
+    const RowTexts marc21 = rowTextsFor(1, assemble({{"200", u"1 $f著"},
+                                                     {"245", u"10$a后备"},
+                                                     {"010", u"  $a$dCNY9"},
+                                                     {"016", u"7 $aISRC"},
+                                                     {"091", u"  $a统一书号"}}));
     EXPECT_EQ(marc21.title + u" " + marc21.standardNumber, u"后备 统一书号");
 }

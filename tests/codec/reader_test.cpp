@@ -20,16 +20,16 @@ const MarcRecord kAread = kA.substr(0, kA.size() - 1), kBread = kB.substr(0, kB.
 const std::u16string kA16 = Gbk::decode(kAread), kB16 = Gbk::decode(kBread);
 
 const std::pair<std::string, Records> kCases[] = {
-    {kA + "\r\n" + kB + "\r\n", {kA, kB}},                    // one record per line
-    {kA + kB + "\r\n" + kA, {kA, kB, kA}},                    // back to back, and mid-line
-    {kSplit, {kTwo, kOne}},                                   // split over lines
-    {"\r\n\r\n  " + kA + " \r\n\r\n\n  \r\n" + kB, {kA, kB}}, // blank lines and blanks
+    {kA + "\r\n" + kB + "\r\n", {kA, kB}},                           // one record per line
+    {kA + kB + "\r\n" + kA, {kA, kB, kA}},                           // back to back, and mid-line
+    {kSplit, {kTwo, kOne}},                                          // split over lines
+    {"\r\n\r\n  " + kA + " \r\n\r\n\n  \r\n" + kB, {kA, kB}},        // blank lines and blanks
     {kA + "\r\n" + gbk(u"没有结束符\r\n") + kB.substr(0, 40), {kA}}, // tail dropped
     {utf16File(kA16 + u"\x1D\r\n" + kB16 + u"\x1D\r\n"), {kAread, kBread}},
     {utf16File(kA16 + u"\x1D" + kB16 + u"\x1D"), {kAread, kBread}}, // no CR LF after them
     {utf16File(kA16 + u"\x1D\r\n\x1D\r\n" + kB16 + u"\x1D"), {kAread, "", kBread}}, // empty one
-    {utf16File(kA16 + u"\x1D\r\n" + kB16), {kAread}},               // tail dropped
-    {utf16File(kA16 + u"\x1D") + "!", {kAread}},                    // odd length
+    {utf16File(kA16 + u"\x1D\r\n" + kB16), {kAread}},                               // tail dropped
+    {utf16File(kA16 + u"\x1D") + "!", {kAread}},                                    // odd length
 };
 
 } // namespace

@@ -12,9 +12,9 @@ const std::filesystem::path kRealSamples = BIBLIORA_REAL_SAMPLES;
 std::vector<MarcRecord> readReal(const std::string& name)
 {
     std::vector<MarcRecord> records;
-    EXPECT_TRUE(readMarcFile(kRealSamples / name,
-                             [&](MarcRecord&& r) { records.push_back(std::move(r)); }))
-        << name;
+    EXPECT_TRUE(readMarcFile(kRealSamples / name, [&](MarcRecord&& r) {
+        records.push_back(std::move(r));
+    })) << name;
     return records;
 }
 
@@ -26,19 +26,25 @@ TEST(RealFiles, ReadsEveryFileWithItsRecordCount)
         GTEST_SKIP() << "no sample folder at " << kRealSamples;
     // badldr holds a stray terminator, which makes a seventh, broken record.
     const std::pair<std::string, std::size_t> counts[] = {
-        {"bad_marc21_marc-perl_baddir.usmarc", 1}, {"bad_marc21_marc-perl_badldr.usmarc", 7},
+        {"bad_marc21_marc-perl_baddir.usmarc", 1},
+        {"bad_marc21_marc-perl_badldr.usmarc", 7},
         {"bad_marc21_marc4j_bad_hathi_records.mrc", 5},
         {"bad_marc21_marc4j_bad_leaders_10_11.mrc", 1},
         {"bad_marc21_marc4j_bad_oversize_field_bad_directory.mrc", 5},
         {"bad_marc21_marc4j_pride-and-prejudice-with-many-errors.mrc", 383},
         {"cmarc-tw_marc21tocmarc_ntuedu_CMARC.mrc", 38},
-        {"marc21-marc8-cjk_marc-perl_cjk1.marc", 1}, {"marc21-marc8-cjk_marc-perl_cjk2.marc", 1},
-        {"marc21-marc8-cjk_marc-perl_cjk3.marc", 1}, {"marc21-marc8-cjk_marc-perl_cjk4.marc", 1},
+        {"marc21-marc8-cjk_marc-perl_cjk1.marc", 1},
+        {"marc21-marc8-cjk_marc-perl_cjk2.marc", 1},
+        {"marc21-marc8-cjk_marc-perl_cjk3.marc", 1},
+        {"marc21-marc8-cjk_marc-perl_cjk4.marc", 1},
         {"marc21-marc8-cjk_marc4j_chinese_mangled_multibyte.mrc", 4},
-        {"marc21-utf8_yaz_marccol1.u8.marc", 19}, {"marc21_catmandu_bu_bibs.mrc", 100},
-        {"marc21_marc-perl_camel.usmarc", 10}, {"marc21_marc21tocmarc_ntuedu_Full-MARC8.mrc", 38},
+        {"marc21-utf8_yaz_marccol1.u8.marc", 19},
+        {"marc21_catmandu_bu_bibs.mrc", 100},
+        {"marc21_marc-perl_camel.usmarc", 10},
+        {"marc21_marc21tocmarc_ntuedu_Full-MARC8.mrc", 38},
         {"marc21_marc4j_datos-oversize-record.mrc", 1},
-        {"marc21_marc4j_pride-and-prejudice-fixed.mrc", 383}, {"marc21_pymarc_marc.dat", 20},
+        {"marc21_marc4j_pride-and-prejudice-fixed.mrc", 383},
+        {"marc21_pymarc_marc.dat", 20},
         {"unimarc-rusmarc-cp866_ruby-marc_cp866_multirecord.marc", 2},
         {"unimarc_pymarc_testunimarc.dat", 1},
     };

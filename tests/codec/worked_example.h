@@ -17,7 +17,10 @@ inline const std::string kExampleRecord =
     "00124nam0 2200073   450 001000400000005001700004200001700021606001200038\x1E"
     "123\x1E"
     "20240131143005.0\x1E"
-    "1 \x1F" "a\xCC\xE2\xC3\xFB\x1F" "fAuthor\x1E"
-    "0 \x1F" "aSubject\x1E\x1D";
+    "1 \x1F"
+    "a\xCC\xE2\xC3\xFB\x1F"
+    "fAuthor\x1E"
+    "0 \x1F"
+    "aSubject\x1E\x1D";
 
 } // namespace bibliora::test
