@@ -1,14 +1,17 @@
 #include "browserform.h"
+#include "commandline.h"
 #include "fonts.h"
 #include "qtplatform.h"
 #include "qtskin.h"
+#include "qttranslations.h"
 
 #include <QApplication>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <cstdio>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -34,7 +37,21 @@ const char kHelp[] =
 int main(int argc, char** argv)
 {
     // The start-up path is the argument text as received, before Qt takes its own options.
+    // Windows hands a program its command line as one UTF-16 text: taken as it is, so a path
+    // holding characters outside the ANSI code page still names its file.
+#ifdef _WIN32
+    const QString startupPath = bibliora::startupPathFromCommandLine(
+        QStringView(reinterpret_cast<const char16_t*>(GetCommandLineW())));
+    // A window program has no console of its own: --version and --help answer in the console
+    // it was started from, in UTF-8.
+    if ((startupPath == QLatin1String("--version") || startupPath == QLatin1String("--help")) &&
+        AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        SetConsoleOutputCP(CP_UTF8);
+    }
+#else
     const QString startupPath = bibliora::startupPathFrom(argc, argv);
+#endif
     if (startupPath == QLatin1String("--version")) {
         std::printf("Bibliora %s\n", BIBLIORA_VERSION);
         return 0;
@@ -55,11 +72,7 @@ int main(int argc, char** argv)
 
     QApplication::setFont(bibliora::songFont(9)); // message boxes and file dialogs too
 
-    // Qt's own texts (file dialog, 是/否/确定) in Chinese whatever the machine's locale.
-    QTranslator qtTranslator;
-    if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        QApplication::installTranslator(&qtTranslator);
+    bibliora::installQtTranslations(&app);
 
     bibliora::BrowserForm form(bibliora::makeQtPlatform());
     bibliora::skin::attachSkin(&form); // before the window is first shown

@@ -8,6 +8,7 @@
 #include "gridloader.h"
 #include "layout.h"
 #include "menuclass.h"
+#include "ordinaryfile.h"
 #include "qtskin.h"
 #include "twips.h"
 
@@ -288,7 +289,7 @@ void BrowserForm::loadGridData()
     const QString path = m_text1->text();
     if (path.isEmpty() || m_loading)
         return;
-    if (!QFileInfo(path).isFile())
+    if (!isOrdinaryFile(path))
         return;
     QScopedValueRollback<bool> loading(m_loading, true);
     setCommandsEnabled(false);
@@ -566,7 +567,7 @@ void BrowserForm::exportGridData(bool onlyModified)
         false, QStringLiteral("保存MARC文件"), kFileFilter, 0, 0, initialFolder(), QString(), this);
     if (path.isEmpty())
         return;
-    if (QFileInfo(path).isFile()) {
+    if (isOrdinaryFile(path)) {
         const MessageAnswer append = m_platform.messageBox->show(
             this, QStringLiteral("该文件已存在，是否追加Marc数据！"), QStringLiteral("温馨提示"),
             MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::No);

@@ -1,10 +1,10 @@
 #include "gridloader.h"
 
 #include "gridcontrol.h"
+#include "ordinaryfile.h"
 #include "reader.h"
 
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 
 namespace bibliora {
@@ -65,7 +65,7 @@ GridLoader::Outcome GridLoader::load(const QString& path)
     };
     try {
         readMarcFile(
-            std::filesystem::path(QFile::encodeName(path).toStdString()),
+            toFilesystemPath(path),
             [&](MarcRecord&& record) {
                 RecordRow row;
                 row.sequence = ++outcome.count;

@@ -4,7 +4,9 @@
 #include "../codec/codec_test_support.h"
 #include "../codec/worked_example.h"
 
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 
 #include <cstdlib>
 #include <sstream>
@@ -24,17 +26,25 @@ protected:
     Outcome run(const std::vector<std::string>& args, const std::string& input = {}) const
     {
         dir.write("stdin", input);
+#ifdef _WIN32
+        // cmd.exe: the whole line quoted once more, as cmd /c strips the outer quotes.
+        std::string command = "cd /d \"" + dir.path.string() + "\" && \"" BIBLIORA_CLI "\"";
+        for (const std::string& a : args)
+            command += " \"" + a + "\""; // no argument here holds a double quote
+        const int status = std::system(("\"" + command + " <stdin >stdout 2>stderr\"").c_str());
+#else
         std::string command = "cd '" + dir.path.string() + "' && '" BIBLIORA_CLI "'";
         for (const std::string& a : args)
             command += " '" + a + "'"; // no argument here holds a single quote
         const int raw = std::system((command + " <stdin >stdout 2>stderr").c_str());
+        const int status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+#endif
         const auto slurp = [&](const char* name) {
             std::ostringstream s;
             s << std::ifstream(dir.path / name, std::ios::binary).rdbuf();
             return s.str();
         };
-        return {raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, slurp("stdout"),
-                slurp("stderr")};
+        return {status, slurp("stdout"), slurp("stderr")};
     }
 
     // Refused: a non-zero exit, nothing on standard output, a reason on standard error.
