@@ -11,6 +11,11 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 using namespace bibliora;
 
 namespace {
@@ -229,6 +234,10 @@ int build(const std::vector<std::string>& args)
 
 int main(int argc, char** argv)
 {
+#ifdef _WIN32
+    // The same bytes on every system: no CR added before each LF.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty())
         return usageError("no command given");

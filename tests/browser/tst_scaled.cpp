@@ -1,8 +1,9 @@
-// The main window on a screen scaled to 150 % (run with QT_SCALE_FACTOR=1.5): it takes 1.5
-// times its designed size in device pixels, and no control or caption is cut off.
+// The main window on a screen scaled to 150 %, as a Windows desktop set to 150 % gives it: it
+// takes 1.5 times its designed size in device pixels, and no control or caption is cut off.
 #include "browsertestsupport.h"
 #include "twips.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -50,5 +51,11 @@ private slots:
     }
 };
 
-QTEST_MAIN(ScaledTest)
+int main(int argc, char** argv)
+{
+    qputenv("QT_SCALE_FACTOR", "1.5"); // read when the application starts
+    QApplication app(argc, argv);
+    ScaledTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "tst_scaled.moc"
