@@ -196,9 +196,10 @@ std::u16string Gbk::fromUtf8(std::string_view utf8)
 // An unpaired surrogate becomes U+FFFD, as in ICU's u_strToUTF8WithSub.
 std::string Gbk::toUtf8(std::u16string_view text)
 {
-    std::string out;
-    out.reserve(text.size() * 3);
-    auto put = [&](unsigned byte) { out.push_back(static_cast<char>(byte)); };
+    // At most three bytes a unit (a surrogate pair takes four): write in place, then cut.
+    std::string out(text.size() * 3, '\0');
+    char* o = out.data();
+    auto put = [&o](char32_t byte) { *o++ = static_cast<char>(byte); };
     for (std::size_t i = 0; i < text.size(); ++i) {
         char32_t cp = text[i];
         if (startsPair(text, i))
@@ -221,6 +222,7 @@ std::string Gbk::toUtf8(std::u16string_view text)
             put(0x80 | (cp & 0x3F));
         }
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
