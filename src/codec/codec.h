@@ -1,7 +1,7 @@
 #pragma once
 
 // The record codec: ISO 2709 records as GBK bytes, their display text, the builder and the
-// file reader. Plain C++17 and ICU; nothing here knows about windows.
+// file reader. Plain C++17; nothing here knows about windows.
 #include "builder.h"
 #include "displaytext.h"
 #include "gbk.h"

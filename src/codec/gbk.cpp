@@ -1,147 +1,87 @@
 #include "gbk.h"
 
-#include <unicode/ucnv.h>
-#include <unicode/ustring.h>
+#include "gbktables.h"
 
 #include <array>
-#include <memory>
-#include <stdexcept>
-#include <vector>
+#include <cstdint>
 
 namespace bibliora {
 namespace {
 
-constexpr unsigned kLeadFirst = 0x81;
-constexpr unsigned kLeadLast = 0xFE;
-constexpr unsigned kTrailFirst = 0x40;
-constexpr unsigned kTrailLast = 0xFE;
-constexpr unsigned kTrailCount = kTrailLast - kTrailFirst + 1;
-constexpr char16_t kNoChar = 0xFFFF; // U+FFFF is a non-character: never a table value
+using namespace gbktables;
 
-struct ConverterCloser
-{
-    void operator()(UConverter* c) const { ucnv_close(c); }
-};
-using ConverterPtr = std::unique_ptr<UConverter, ConverterCloser>;
+constexpr char16_t kReplacement = 0xFFFD;
 
-ConverterPtr openCp936()
+bool isHighSurrogate(char16_t c)
 {
-    UErrorCode status = U_ZERO_ERROR;
-    ConverterPtr conv(ucnv_open("windows-936-2000", &status));
-    if (U_FAILURE(status) || !conv)
-        throw std::runtime_error("ICU has no windows-936-2000 converter");
-    return conv;
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t c)
+{
+    return c >= 0xDC00 && c <= 0xDFFF;
 }
 
-// Tables taken once from ICU so that the hot paths (loading a million records) are plain
-// array look-ups; anything the tables cannot answer goes back to ICU itself.
-struct Tables
+// True when text[i] starts a surrogate pair: a supplementary character, never in GBK.
+bool startsPair(std::u16string_view text, std::size_t i)
 {
-    std::array<char16_t, 256> single{};
-    std::vector<char16_t> pair;        // (lead - 0x81) * 191 + (trail - 0x40)
-    std::vector<std::uint16_t> encode; // 0: no GBK form; < 0x100 one byte; else lead << 8 | trail
+    return isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1]);
+}
 
-    Tables()
-        : pair(std::size_t(kLeadLast - kLeadFirst + 1) * kTrailCount, kNoChar), encode(0x10000, 0)
+// The GBK form of every BMP character, the inverse of the decoding tables: 0 for none,
+// below 0x100 one byte, else lead << 8 | trail. Built at first use (128 KB).
+struct EncodeTable
+{
+    std::array<std::uint16_t, 0x10000> gbk{};
+
+    EncodeTable()
     {
-        ConverterPtr conv = openCp936();
-        UErrorCode status = U_ZERO_ERROR;
-        ucnv_setToUCallBack(conv.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                            &status);
-        ucnv_setFromUCallBack(conv.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                              &status);
-        UChar out[4];
-        for (unsigned b = 0; b < 256; ++b) {
-            single[b] = kNoChar;
-            if (b >= kLeadFirst && b <= kLeadLast)
-                continue;
-            char in = static_cast<char>(b);
-            status = U_ZERO_ERROR;
-            ucnv_resetToUnicode(conv.get());
-            int32_t n = ucnv_toUChars(conv.get(), out, 4, &in, 1, &status);
-            if (U_SUCCESS(status) && n == 1)
-                single[b] = out[0];
-        }
-        for (unsigned lead = kLeadFirst; lead <= kLeadLast; ++lead) {
-            for (unsigned trail = kTrailFirst; trail <= kTrailLast; ++trail) {
-                char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-                status = U_ZERO_ERROR;
-                ucnv_resetToUnicode(conv.get());
-                int32_t n = ucnv_toUChars(conv.get(), out, 4, in, 2, &status);
-                if (U_SUCCESS(status) && n == 1 && out[0] != 0xFFFD)
-                    pair[(lead - kLeadFirst) * kTrailCount + (trail - kTrailFirst)] = out[0];
-            }
-        }
-        char bytes[8];
-        for (unsigned u = 1; u < 0x10000; ++u) {
-            if (u >= 0xD800 && u <= 0xDFFF)
-                continue;
-            UChar ch = static_cast<UChar>(u);
-            status = U_ZERO_ERROR;
-            ucnv_resetFromUnicode(conv.get());
-            int32_t n = ucnv_fromUChars(conv.get(), bytes, sizeof bytes, &ch, 1, &status);
-            if (U_FAILURE(status))
-                continue;
-            if (n == 1)
-                encode[u] = static_cast<unsigned char>(bytes[0]);
-            else if (n == 2)
-                encode[u] = static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[0]) << 8 |
-                                                       static_cast<unsigned char>(bytes[1]));
-        }
+        for (unsigned b = 0; b < 0x80; ++b)
+            gbk[b] = static_cast<std::uint16_t>(b);
+        for (unsigned b = 0x80; b <= 0xFF; ++b)
+            if (!isLead(b))
+                gbk[kHighBytes[b - 0x80]] = static_cast<std::uint16_t>(b);
+        for (unsigned lead = kLeadFirst; lead <= kLeadLast; ++lead)
+            for (unsigned trail = kTrailFirst; trail <= kTrailLast; ++trail)
+                if (isTrail(trail))
+                    gbk[kPairs[pairIndex(lead, trail)]] =
+                        static_cast<std::uint16_t>(lead << 8 | trail);
+        // U+FFFD marks unmapped bytes in the tables; it has no GBK form of its own.
+        gbk[kReplacement] = 0;
     }
 };
 
-const Tables& tables()
+const std::array<std::uint16_t, 0x10000>& encodeTable()
 {
-    static const Tables t;
-    return t;
-}
-
-void appendDecodedByIcu(std::u16string& out, std::string_view bytes)
-{
-    static thread_local ConverterPtr conv = openCp936();
-    ucnv_resetToUnicode(conv.get());
-    std::size_t old = out.size();
-    out.resize(old + bytes.size() + 1);
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t n = ucnv_toUChars(conv.get(), reinterpret_cast<UChar*>(&out[old]),
-                              static_cast<int32_t>(bytes.size() + 1), bytes.data(),
-                              static_cast<int32_t>(bytes.size()), &status);
-    out.resize(old + (U_SUCCESS(status) ? static_cast<std::size_t>(n) : 0));
+    static const EncodeTable table;
+    return table.gbk;
 }
 
 } // namespace
 
 void Gbk::appendDecoded(std::u16string& out, std::string_view bytes)
 {
-    const Tables& t = tables();
+    // Never more characters than bytes: write in place, then cut to what was written.
     const std::size_t start = out.size();
-    out.reserve(start + bytes.size());
+    out.resize(start + bytes.size());
+    char16_t* o = out.data() + start;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
     for (std::size_t i = 0; i < n; ++i) {
-        unsigned b = p[i];
+        const unsigned b = p[i];
         if (b < 0x80) {
-            out.push_back(static_cast<char16_t>(b));
-            continue;
-        }
-        char16_t c = kNoChar;
-        if (b >= kLeadFirst && b <= kLeadLast) {
-            if (i + 1 < n && p[i + 1] >= kTrailFirst && p[i + 1] <= kTrailLast) {
-                c = t.pair[(b - kLeadFirst) * kTrailCount + (p[i + 1] - kTrailFirst)];
-                ++i;
-            }
+            *o++ = static_cast<char16_t>(b);
+        } else if (!isLead(b)) {
+            *o++ = kHighBytes[b - 0x80];
+        } else if (i + 1 < n && isTrail(p[i + 1])) {
+            *o++ = kPairs[pairIndex(b, p[i + 1])];
+            ++i;
         } else {
-            c = t.single[b];
+            // As in ICU: a lead byte without a trail byte after it is one U+FFFD, and the
+            // byte after it (never a lead byte then) is read again as a character of its own.
+            *o++ = kReplacement;
         }
-        if (c == kNoChar) {
-            // An invalid sequence: let ICU decide how many bytes each substitute covers.
-            out.resize(start);
-            appendDecodedByIcu(out, bytes);
-            return;
-        }
-        out.push_back(c);
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
 }
 
 std::u16string Gbk::decode(std::string_view bytes)
@@ -153,26 +93,25 @@ std::u16string Gbk::decode(std::string_view bytes)
 
 void Gbk::appendEncoded(std::string& out, std::u16string_view text)
 {
-    const Tables& t = tables();
+    const auto& table = encodeTable();
     out.reserve(out.size() + text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
+        const char16_t c = text[i];
         if (c < 0x80) {
             out.push_back(static_cast<char>(c));
             continue;
         }
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            ++i; // a supplementary character has no GBK form
+        if (startsPair(text, i)) {
+            ++i;
             out.push_back('?');
             continue;
         }
-        std::uint16_t g = t.encode[c];
-        if (g == 0)
+        const std::uint16_t g = table[c];
+        if (g == 0) {
             out.push_back('?');
-        else if (g < 0x100)
+        } else if (g < 0x100) {
             out.push_back(static_cast<char>(g));
-        else {
+        } else {
             out.push_back(static_cast<char>(g >> 8));
             out.push_back(static_cast<char>(g & 0xFF));
         }
@@ -188,43 +127,102 @@ std::string Gbk::encode(std::u16string_view text)
 
 std::size_t Gbk::encodedLength(std::u16string_view text)
 {
-    const Tables& t = tables();
+    const auto& table = encodeTable();
     std::size_t len = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c < 0x80) {
-            ++len;
-        } else if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-                   text[i + 1] <= 0xDFFF) {
+        if (startsPair(text, i))
             ++i;
-            ++len;
-        } else {
-            len += t.encode[c] >= 0x100 ? 2 : 1;
-        }
+        len += table[text[i]] >= 0x100 ? 2 : 1;
     }
     return len;
 }
 
+// UTF-8 as ICU's u_strFromUTF8WithSub reads it: every maximal subpart of an ill-formed
+// sequence (the longest start of a well-formed sequence, or else one byte) becomes one
+// U+FFFD. Surrogates and code points above U+10FFFF are ill-formed, so ED A0-BF and F4 90-BF
+// end a subpart after the lead byte, as do overlong forms (C0, C1, E0 80-9F, F0 80-8F).
 std::u16string Gbk::fromUtf8(std::string_view utf8)
 {
-    std::u16string out(utf8.size() + 1, u'\0');
-    int32_t n = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &n,
-                         utf8.data(), static_cast<int32_t>(utf8.size()), 0xFFFD, nullptr, &status);
-    out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(n) : 0);
+    std::u16string out;
+    out.reserve(utf8.size());
+    const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
+    const std::size_t n = utf8.size();
+    std::size_t i = 0;
+    while (i < n) {
+        const unsigned b = p[i++];
+        if (b < 0x80) {
+            out.push_back(static_cast<char16_t>(b));
+            continue;
+        }
+        // Continuation bytes still to come, and the range of the first of them.
+        unsigned more = 0;
+        unsigned low = 0x80;
+        unsigned high = 0xBF;
+        char32_t cp = 0;
+        if (b >= 0xC2 && b <= 0xDF) {
+            more = 1;
+            cp = b & 0x1F;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            more = 2;
+            cp = b & 0x0F;
+            low = b == 0xE0 ? 0xA0 : 0x80;
+            high = b == 0xED ? 0x9F : 0xBF;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            more = 3;
+            cp = b & 0x07;
+            low = b == 0xF0 ? 0x90 : 0x80;
+            high = b == 0xF4 ? 0x8F : 0xBF;
+        } else {
+            out.push_back(kReplacement);
+            continue;
+        }
+        for (; more > 0 && i < n && p[i] >= low && p[i] <= high; --more, ++i) {
+            cp = cp << 6 | (p[i] & 0x3F);
+            low = 0x80;
+            high = 0xBF;
+        }
+        if (more > 0) {
+            out.push_back(kReplacement); // the byte that broke the sequence is read again
+        } else if (cp < 0x10000) {
+            out.push_back(static_cast<char16_t>(cp));
+        } else {
+            out.push_back(static_cast<char16_t>(0xD7C0 + (cp >> 10)));
+            out.push_back(static_cast<char16_t>(0xDC00 | (cp & 0x3FF)));
+        }
+    }
     return out;
 }
 
+// An unpaired surrogate becomes U+FFFD, as in ICU's u_strToUTF8WithSub.
 std::string Gbk::toUtf8(std::u16string_view text)
 {
-    std::string out(text.size() * 3 + 1, '\0');
-    int32_t n = 0;
-    UErrorCode status = U_ZERO_ERROR;
-    u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &n,
-                       reinterpret_cast<const UChar*>(text.data()),
-                       static_cast<int32_t>(text.size()), 0xFFFD, nullptr, &status);
-    out.resize(U_SUCCESS(status) ? static_cast<std::size_t>(n) : 0);
+    // At most three bytes a unit (a surrogate pair takes four): write in place, then cut.
+    std::string out(text.size() * 3, '\0');
+    char* o = out.data();
+    auto put = [&o](char32_t byte) { *o++ = static_cast<char>(byte); };
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char32_t cp = text[i];
+        if (startsPair(text, i))
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (text[++i] - 0xDC00);
+        else if (cp >= 0xD800 && cp <= 0xDFFF)
+            cp = kReplacement;
+        if (cp < 0x80) {
+            put(cp);
+        } else if (cp < 0x800) {
+            put(0xC0 | cp >> 6);
+            put(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            put(0xE0 | cp >> 12);
+            put(0x80 | (cp >> 6 & 0x3F));
+            put(0x80 | (cp & 0x3F));
+        } else {
+            put(0xF0 | cp >> 18);
+            put(0x80 | (cp >> 12 & 0x3F));
+            put(0x80 | (cp >> 6 & 0x3F));
+            put(0x80 | (cp & 0x3F));
+        }
+    }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
