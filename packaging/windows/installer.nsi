@@ -3,7 +3,8 @@
 ; .mrc and .marc files. A .iso file is a disk image to most Windows users, so for .iso the
 ; program is only offered in the "Open with" list and never becomes the default.
 ; makensis -DVERSION=2.0.0 -DSOURCE=<portable folder> -DICON=<.ico> -DOUTFILE=<setup.exe> installer.nsi
-Unicode true
+; A 64-bit installer for the 64-bit program: it runs where the program runs.
+Target amd64-unicode
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
