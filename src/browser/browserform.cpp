@@ -24,10 +24,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <QUrl>
 #include <cmath>
 
@@ -163,6 +165,7 @@ void BrowserForm::createControls()
     m_text2->setFont(songFont(10.5));
     m_text2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_text2->setTabChangesFocus(true); // as in a multi-line box: Tab moves on, pasted tabs stay
 
     m_label2 =
         new QLabel(QStringLiteral("Bibliora 2.0 · MARC 书目记录浏览编辑器 · 项目主页"), this);
@@ -180,6 +183,7 @@ void BrowserForm::createControls()
     m_grid->onMouseDown = [this](int button, int shift, QPoint pos) {
         gridMouseDown(button, shift, pos);
     };
+    m_grid->onMenuKey = [this](QPoint at) { showContextMenu(at); };
 }
 
 void BrowserForm::place(QWidget* widget, const QRectF& twips)
@@ -219,9 +223,28 @@ void BrowserForm::applyLayout()
 {
     const double dpi = logicalDpi(this);
     const QSize outer = frameGeometry().size();
+    m_laidOutFor = outer;
     placeLayout(computeLayout(float(pixelsToTwips(outer.width(), dpi)),
                               float(pixelsToTwips(outer.height(), dpi))));
+    placeCountLabel();
     setupGrid(); // column widths follow the grid's new width
+}
+
+void BrowserForm::placeCountLabel()
+{
+    // The count always shows whole: while loading it may reach the frame's edge, once
+    // loaded it stops at the find button.
+    const int right = m_loading ? m_frame2->width() - 2 : m_command5->x();
+    m_label1->resize(std::max(0, right - m_label1->x()), m_label1->height());
+}
+
+void BrowserForm::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // The window manager's frame is known only once the window is mapped, and it arrives
+    // with a move, not a resize: the outer size the layout was computed for has changed.
+    if (frameGeometry().size() != m_laidOutFor)
+        applyLayout();
 }
 
 void BrowserForm::setupGrid()
@@ -247,10 +270,12 @@ void BrowserForm::showEvent(QShowEvent* event)
 void BrowserForm::start(const QString& startupPath)
 {
     show();
-    if (!startupPath.isEmpty()) {
-        m_text1->setText(startupPath);
-        loadGridData();
-    }
+    if (startupPath.isEmpty())
+        return;
+    m_text1->setText(startupPath);
+    // Loaded from the event loop, so that closing the window during the load ends the
+    // program: quitting needs a running event loop.
+    QTimer::singleShot(0, this, &BrowserForm::loadGridData);
 }
 
 QString BrowserForm::initialFolder() const
@@ -274,13 +299,26 @@ void BrowserForm::openCommand()
 {
     if (m_loading)
         return;
-    m_text1->setText(m_platform.fileDialog->showFileDialog(
+    openFile(m_platform.fileDialog->showFileDialog(
         true, QStringLiteral("选择MARC文件"), kFileFilter, 0, 0, initialFolder(), QString(), this));
-    if (!m_text1->text().isEmpty()) {
-        m_command4->hide();
-        m_command5->hide();
-        loadGridData();
+}
+
+void BrowserForm::openFile(const QString& path)
+{
+    const QString previous = m_text1->text();
+    const bool commandsShown = !m_command4->isHidden();
+    m_text1->setText(path);
+    if (path.isEmpty())
+        return;
+    m_command4->hide();
+    m_command5->hide();
+    if (!mayDiscardWork(QStringLiteral("打开其他文件"))) {
+        m_text1->setText(previous);
+        m_command4->setVisible(commandsShown);
+        m_command5->setVisible(commandsShown);
+        return;
     }
+    loadGridData();
 }
 
 void BrowserForm::loadGridData()
@@ -295,7 +333,7 @@ void BrowserForm::loadGridData()
     m_grid->setRowCount(1); // a new list, the heading row alone
     m_label1->show();
     m_label1->setText(QStringLiteral("正在预读第0条....."));
-    m_grid->setRedraw(0);
+    placeCountLabel();
 
     GridLoader loader(*m_grid, [this](std::int64_t n) {
         m_label1->setText(QStringLiteral("正在预读第%1条.....").arg(n));
@@ -307,19 +345,20 @@ void BrowserForm::loadGridData()
     if (m_closing)
         return;
 
-    m_grid->setRedraw(2);
     m_label1->setText(QStringLiteral("/%1").arg(outcome.count));
-    m_label1->repaint();
+    m_loading = false;
+    loading.commit();
+    placeCountLabel();
     setupGrid();
     if (outcome.count > 0) {
         m_nowRow = 1;
-        m_text2->setPlainText(displayTextFor(m_grid->recordAt(1)));
+        setRecordText(displayTextFor(m_grid->recordAt(1)));
         m_text3->setText(QStringLiteral("1"));
         m_grid->selectRange(1, 0, 1, 3);
         m_grid->scrollIntoView(1, 0);
     } else {
         m_nowRow = 0;
-        m_text2->clear();
+        setRecordText(QString());
         m_text3->setText(QStringLiteral("0"));
     }
     m_command4->show();
@@ -336,13 +375,39 @@ void BrowserForm::showCurrentRecord()
     m_nowRow = m_grid->currentRow();
     if (m_nowRow <= 0)
         return;
-    m_text2->setPlainText(displayTextFor(m_grid->recordAt(m_nowRow)));
+    setRecordText(displayTextFor(m_grid->recordAt(m_nowRow)));
     m_text3->setText(QString::number(m_nowRow));
+}
+
+void BrowserForm::setRecordText(const QString& text)
+{
+    m_text2->setPlainText(text);
+    m_text2->document()->setModified(false); // from here on, typing counts as an edit
+}
+
+bool BrowserForm::mayDiscardWork(const QString& action)
+{
+    std::int64_t unexported = 0;
+    for (const RecordRow& row : m_grid->model().rows())
+        unexported += row.unexported ? 1 : 0;
+    const bool edited = m_nowRow >= 1 && m_text2->document()->isModified();
+    if (unexported == 0 && !edited)
+        return true;
+    QStringList lost;
+    if (unexported > 0)
+        lost << QStringLiteral("有 %1 条修改过的数据尚未导出").arg(unexported);
+    if (edited)
+        lost << QStringLiteral("当前记录的修改尚未保存");
+    const QString text =
+        lost.join(QStringLiteral("，")) + QStringLiteral("，确定要%1吗？").arg(action);
+    return m_platform.messageBox->show(this, text, QStringLiteral("操作提示"),
+                                       MessageButtons::YesNo, MessageIcon::Exclamation,
+                                       MessageAnswer::No) == MessageAnswer::Yes;
 }
 
 void BrowserForm::showRecordText(int row)
 {
-    m_text2->setPlainText(displayTextFor(m_grid->recordAt(row)));
+    setRecordText(displayTextFor(m_grid->recordAt(row)));
     m_text3->setText(QString::number(row));
 }
 
@@ -374,9 +439,10 @@ void BrowserForm::saveCommand()
     const QString standardNumber = toQString(standardNumberOf(built.record));
     const QString shown = displayTextFor(built.record);
     m_grid->setRow(m_nowRow, m_nowRow, title, standardNumber, std::move(built.record));
+    m_grid->model().row(static_cast<std::size_t>(m_nowRow - 1)).unexported = true;
     for (int c = 0; c < 3; ++c)
         m_grid->setCellTextColour(m_nowRow, c, m_nowRow, c, kModifiedColour);
-    m_text2->setPlainText(shown);
+    setRecordText(shown);
 }
 
 void BrowserForm::navigate(int index)
@@ -440,7 +506,7 @@ void BrowserForm::jump()
     const int last = m_grid->rowCount() - 1;
     if (ok && value >= 1 && value <= last) {
         m_nowRow = static_cast<std::int32_t>(std::nearbyint(value));
-        m_text2->setPlainText(displayTextFor(m_grid->recordAt(m_nowRow)));
+        setRecordText(displayTextFor(m_grid->recordAt(m_nowRow)));
         m_grid->selectRange(m_nowRow, 0, m_nowRow, 3);
         m_grid->scrollIntoView(m_nowRow, 0);
         return; // the box keeps the text as typed
@@ -455,7 +521,8 @@ bool BrowserForm::eventFilter(QObject* watched, QEvent* event)
             return true;
         if (event->type() == QEvent::FocusOut && !m_closing)
             jump();
-    } else if (watched == m_label2 && event->type() == QEvent::MouseButtonRelease) {
+    } else if (watched == m_label2 && event->type() == QEvent::MouseButtonRelease &&
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         m_platform.shell->openAddress(this, projectAddress());
         return true;
     }
@@ -477,12 +544,19 @@ void BrowserForm::findCommand()
 
 void BrowserForm::gridMouseDown(int button, int, QPoint)
 {
-    if (button != 2 || m_loading)
+    if (button == 2)
+        showContextMenu(std::nullopt);
+}
+
+void BrowserForm::showContextMenu(std::optional<QPoint> at)
+{
+    if (m_loading)
         return;
     menuClass menu(*m_platform.popupMenu);
-    const int chosen = menu.Popup({QStringLiteral("删除选中数据信息"), QStringLiteral("-"),
-                                   QStringLiteral("复制ISO2709格式"), QStringLiteral("-"),
-                                   QStringLiteral("导出所有修改过的数据")});
+    const QStringList captions = {QStringLiteral("删除选中数据信息"), QStringLiteral("-"),
+                                  QStringLiteral("复制ISO2709格式"), QStringLiteral("-"),
+                                  QStringLiteral("导出所有修改过的数据")};
+    const int chosen = at ? menu.Popup(captions, *at) : menu.Popup(captions);
     try {
         switch (chosen) {
         case 1:
@@ -525,7 +599,7 @@ void BrowserForm::deleteSelectedRows()
     const int rows = m_grid->rowCount();
     if (rows <= 1) {
         m_text3->setText(QStringLiteral("0"));
-        m_text2->clear();
+        setRecordText(QString());
         m_nowRow = 0;
     } else if (m_nowRow > hi) {
         m_nowRow -= count;
@@ -579,6 +653,11 @@ void BrowserForm::exportGridData(bool onlyModified)
         showError(result.error);
         return;
     }
+    for (std::size_t r = 0; r < m_grid->model().rows().size(); ++r) {
+        RecordRow& row = m_grid->model().row(r);
+        if (!onlyModified || row.colour[0] == kModifiedColour)
+            row.unexported = false;
+    }
     const MessageAnswer look = m_platform.messageBox->show(
         this, QStringLiteral("数据已全部导出，是否查看文件！"), QStringLiteral("温馨提示"),
         MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::No);
@@ -618,14 +697,16 @@ void BrowserForm::dropEvent(QDropEvent* event)
     if (m_loading || urls.size() != 1 || !urls.first().isLocalFile())
         return;
     event->acceptProposedAction();
-    m_text1->setText(QDir::toNativeSeparators(urls.first().toLocalFile()));
-    m_command4->hide();
-    m_command5->hide();
-    loadGridData();
+    openFile(QDir::toNativeSeparators(urls.first().toLocalFile()));
 }
 
 void BrowserForm::closeEvent(QCloseEvent* event)
 {
+    // Nothing happens before the question: No leaves the window as it was.
+    if (!mayDiscardWork(QStringLiteral("关闭"))) {
+        event->ignore();
+        return;
+    }
     // The skin goes first, while every button still exists; then the whole program ends.
     skin::detachSkin(this);
     m_closing = true;

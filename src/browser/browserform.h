@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -51,6 +52,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -62,6 +64,7 @@ private:
     void placeLayout(const MainLayout& layout);
     void placeDesignLayout();
     void applyLayout();
+    void placeCountLabel();
     void setupGrid();
 
     void openCommand();
@@ -72,9 +75,14 @@ private:
     bool numberBoxKey(QKeyEvent* event);
     void jump();
     void gridMouseDown(int button, int shift, QPoint pos);
+    void showContextMenu(std::optional<QPoint> at);
     void deleteSelectedRows();
     void copyCurrentRecord();
     void showRecordText(int row);
+    void setRecordText(const QString& text);
+    void openFile(const QString& path);
+    // Asks before unexported saves or unsaved edits are lost; true to go on.
+    bool mayDiscardWork(const QString& action);
     void showError(const QString& description);
     void setCommandsEnabled(bool enabled);
     QString initialFolder() const;
@@ -83,6 +91,7 @@ private:
     std::int32_t m_nowRow = 0;
     bool m_loading = false;
     bool m_closing = false;
+    QSize m_laidOutFor;
 
     QGroupBox* m_frame1 = nullptr;
     QLineEdit* m_text1 = nullptr;

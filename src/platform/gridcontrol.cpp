@@ -4,6 +4,7 @@
 #include "twips.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
@@ -276,9 +277,27 @@ void GridControl::mouseReleaseEvent(QMouseEvent* event)
     }
 }
 
+void GridControl::keyPressEvent(QKeyEvent* event)
+{
+    // The menu key and Shift+F10 open the context menu under the current row. The
+    // platform's own keyboard context-menu event is ignored below, so the menu opens once.
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (!menuKey && !shiftF10) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    QRect row = visualRect(selectionModel()->currentIndex());
+    if (!row.isValid())
+        row = QRect(viewport()->rect().topLeft(), QSize(0, 0));
+    if (onMenuKey)
+        onMenuKey(viewport()->mapToGlobal(row.bottomLeft()));
+}
+
 void GridControl::contextMenuEvent(QContextMenuEvent* event)
 {
-    event->accept(); // the right-button press has already shown the menu
+    event->accept(); // the right-button press or the menu key has already shown the menu
 }
 
 } // namespace bibliora

@@ -46,10 +46,12 @@ public:
 
     std::function<void()> onRowSelected;
     std::function<void(int button, int shift, QPoint pos)> onMouseDown;
+    std::function<void(QPoint globalPos)> onMenuKey;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

@@ -41,8 +41,8 @@ QVariant RecordModel::data(const QModelIndex& index, int role) const
         }
         return {};
     case Qt::TextAlignmentRole:
-        return column == Sequence ? QVariant(Qt::AlignCenter)
-                                  : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        // A column's cells are aligned as its heading.
+        return headerData(column, Qt::Horizontal, role);
     default:
         return {};
     }

@@ -17,6 +17,7 @@ struct RecordRow
     QString standardNumber;
     MarcRecord record;
     std::array<std::uint32_t, 3> colour{}; // columns 0 to 2; black by default
+    bool unexported = false;               // saved since the last export that wrote it
 };
 
 inline constexpr std::uint32_t kModifiedColour = 0xFF0000; // pure blue in 0x00BBGGRR

@@ -79,12 +79,14 @@ class ScriptedPopupMenu final : public PopupMenu
 {
 public:
     QPoint cursorPos() const override { return {10, 10}; }
-    int track(const std::vector<PopupItem>& items, const QPoint&) override
+    int track(const std::vector<PopupItem>& items, const QPoint& at) override
     {
         shown.push_back(items);
+        positions.push_back(at);
         return next(answers, 0);
     }
     std::deque<int> answers;
+    std::vector<QPoint> positions;
     std::vector<std::vector<PopupItem>> shown;
 };
 

@@ -8,6 +8,7 @@
 #include "twips.h"
 
 #include <QAbstractItemModelTester>
+#include <QClipboard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -53,7 +54,7 @@ private slots:
         QCOMPARE(startupPathFrom(3, two), QStringLiteral("a.iso b.iso"));
         Window w;
         w.form->start(startupPathFrom(2, one));
-        QCOMPARE(w.grid().rowCount(), 2);
+        QTRY_COMPARE(w.grid().rowCount(), 2);
         Window none;
         none.form->start(startupPathFrom(3, two)); // names no file: left in the box, nothing loaded
         QCOMPARE(none.text1()->text(), QStringLiteral("a.iso b.iso"));
@@ -73,6 +74,9 @@ private slots:
         QCOMPARE(w.text3()->text(), QStringLiteral("1"));
         QCOMPARE(w.shownText(), displayOf(w.grid().recordAt(1)));
         QVERIFY(w.button("Command4")->isVisible() && w.button("Command5")->isVisible());
+        for (int column : {0, 1, 2}) // "^" before every heading of the format: all centred
+            QCOMPARE(w.grid().model().index(0, column).data(Qt::TextAlignmentRole).toInt(),
+                     int(Qt::AlignCenter));
         QAbstractItemModelTester tester(&w.grid().model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         w.click("Command1"); // cancelled
@@ -189,6 +193,22 @@ private slots:
         QCOMPARE(box->text(), QStringLiteral("12"));
     }
 
+    void tabMovesTheFocusOutOfTheRecordText()
+    {
+        Window w;
+        w.load(m_three);
+        w.text2()->setFocus();
+        const QString before = w.text2()->toPlainText();
+        QTest::keyClick(w.text2(), Qt::Key_Tab);
+        QCOMPARE(w.text2()->toPlainText(), before);
+        QVERIFY(!w.text2()->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(w.text2()->hasFocus());
+        QApplication::clipboard()->setText(QStringLiteral("a\tb"));
+        QTest::keyClick(w.text2(), Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(w.text2()->toPlainText().contains(QStringLiteral("a\tb")));
+    }
+
     void layoutFollowsTheOuterSize()
     {
         const MainLayout l = computeLayout(12000, 9000);
@@ -205,6 +225,9 @@ private slots:
         QCOMPARE(w.text2()->geometry(), twipsToPixels(l.text2, dpi));
         QCOMPARE(w.grid().columnWidth(0), twipsToPixels(720, dpi));
         QVERIFY(w.grid().isColumnHidden(3));
+        QTest::mouseClick(w.child<QWidget>("Label2"), Qt::RightButton);
+        QTest::mouseClick(w.child<QWidget>("Label2"), Qt::MiddleButton);
+        QVERIFY(w.fake.shell->addresses.isEmpty()); // only a left click opens the page
         QTest::mouseClick(w.child<QWidget>("Label2"), Qt::LeftButton);
         QCOMPARE(w.fake.shell->addresses, QStringList{BrowserForm::projectAddress()});
     }
@@ -219,6 +242,11 @@ private slots:
             if (!w.label1()->text().startsWith(QStringLiteral("正在预读第")) || rowsMidway)
                 return;
             rowsMidway = w.grid().rowCount();
+            const auto whole = [&] {
+                return w.label1()->fontMetrics().horizontalAdvance(w.label1()->text()) <=
+                       w.label1()->width();
+            };
+            QVERIFY2(whole(), qPrintable(w.label1()->text()));
             w.click("Command1");
             w.click("Command3");
             w.fake.popupMenu->answers = {1};
@@ -229,6 +257,9 @@ private slots:
         w.load(m_big);
         QVERIFY(rowsMidway > 1 && rowsMidway < kBig + 1);
         QCOMPARE(w.label1()->text(), QStringLiteral("/%1").arg(kBig));
+        QVERIFY(w.label1()->fontMetrics().horizontalAdvance(w.label1()->text()) <=
+                w.label1()->width());
+        QVERIFY(w.label1()->geometry().right() < w.button("Command5")->x());
         QVERIFY(w.fake.fileDialog->titles.isEmpty() && w.fake.popupMenu->shown.empty());
 
         Window closing; // closing the window stops a load
