@@ -72,7 +72,7 @@ void FindFrm::startSearch()
     const int row = findFirstRow(grid.model().rows(), column, m_text1->text());
     if (row > 0) {
         hide();
-        m_owner.showFoundRow(row);
+        emit found(row);
         return;
     }
     m_owner.platform().messageBox->show(this, QStringLiteral("抱歉,没有找到符合要求的数据信息!"),

@@ -23,6 +23,9 @@ public:
 
     void startSearch();
 
+signals:
+    void found(int row); // grid row, 1-based
+
 protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

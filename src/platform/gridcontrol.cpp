@@ -90,41 +90,9 @@ QString GridControl::cellText(int row, int column) const
     }
 }
 
-void GridControl::setCellText(int row, int column, const QString& text)
-{
-    if (!isRecordRow(row))
-        return;
-    RecordRow& r = m_model->row(static_cast<std::size_t>(row - 1));
-    switch (column) {
-    case RecordModel::Sequence:
-        r.sequence = text.toLongLong();
-        break;
-    case RecordModel::Title:
-        r.title = text;
-        break;
-    case RecordModel::StandardNumber:
-        r.standardNumber = text;
-        break;
-    case RecordModel::Marc:
-        r.record = Gbk::encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                   static_cast<std::size_t>(text.size())));
-        break;
-    default:
-        return;
-    }
-    m_model->rowChanged(static_cast<std::size_t>(row - 1));
-}
-
 const MarcRecord& GridControl::recordAt(int row) const
 {
     return isRecordRow(row) ? m_model->rows()[static_cast<std::size_t>(row - 1)].record : kNoRecord;
-}
-
-void GridControl::setRecordAt(int row, MarcRecord record)
-{
-    if (!isRecordRow(row))
-        return;
-    m_model->row(static_cast<std::size_t>(row - 1)).record = std::move(record);
 }
 
 void GridControl::setRow(int row, std::int64_t sequence, const QString& title,
@@ -145,24 +113,9 @@ void GridControl::clear()
     m_model->clearTexts();
 }
 
-void GridControl::setRedraw(int mode)
+void GridControl::setHeadings(const QStringList& texts,
+                              const std::vector<Qt::Alignment>& alignments)
 {
-    setUpdatesEnabled(mode != 0);
-}
-
-void GridControl::setFormat(const QString& format)
-{
-    QStringList texts;
-    std::vector<Qt::Alignment> alignments;
-    for (QString column : format.split(QLatin1Char('|'))) {
-        Qt::Alignment a = Qt::AlignLeft | Qt::AlignVCenter;
-        if (column.startsWith(QLatin1Char('^'))) {
-            a = Qt::AlignCenter;
-            column.remove(0, 1);
-        }
-        texts << column;
-        alignments.push_back(a);
-    }
     m_model->setHeadings(texts, alignments);
 }
 
@@ -179,11 +132,6 @@ void GridControl::setColumnWidthTwips(int column, int twips)
 double GridControl::widthTwips() const
 {
     return pixelsToTwips(width(), logicalDpi(this));
-}
-
-double GridControl::heightTwips() const
-{
-    return pixelsToTwips(height(), logicalDpi(this));
 }
 
 void GridControl::selectRange(int row1, int column1, int row2, int column2)
@@ -227,11 +175,6 @@ std::uint32_t GridControl::cellTextColour(int row, int column) const
         return 0;
     return m_model->rows()[static_cast<std::size_t>(row - 1)]
         .colour[static_cast<std::size_t>(column)];
-}
-
-void GridControl::removeRow(int row)
-{
-    removeRows(row, 1);
 }
 
 void GridControl::removeRows(int firstRow, int count)

@@ -22,11 +22,13 @@ template <typename T> T next(std::deque<T>& answers, T otherwise)
 class ScriptedFileDialog final : public FileDialog
 {
 public:
-    QString showFileDialog(bool, const QString& title, const QString&, int, int, const QString&,
-                           const QString&, QWidget*) override
+    QString showFileDialog(bool, const QString& title, const QList<FileFilter>& f, int,
+                           const QString&, const QString&, QWidget*) override
     {
+        filters = f;
         return titles << title, next(answers, QString());
     }
+    QList<FileFilter> filters;
     std::deque<QString> answers;
     QStringList titles;
 };

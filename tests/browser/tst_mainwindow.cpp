@@ -67,6 +67,9 @@ private slots:
         w.fake.fileDialog->answers = {m_three};
         w.click("Command1");
         QCOMPARE(w.fake.fileDialog->titles, QStringList{QStringLiteral("选择MARC文件")});
+        QCOMPARE(w.fake.fileDialog->filters.size(), 2);
+        QCOMPARE(w.fake.fileDialog->filters[0].description + w.fake.fileDialog->filters[1].pattern,
+                 QStringLiteral("(ISO2709格式)*.txt"));
         QCOMPARE(w.grid().rowCount(), 4);
         QCOMPARE(w.grid().cellText(1, 1), QStringLiteral("红楼梦"));
         QCOMPARE(w.grid().cellText(3, 0), QStringLiteral("3"));
@@ -177,6 +180,9 @@ private slots:
         type(QStringLiteral("57"));
         QCOMPARE(w.grid().currentRow(), 57);
         QCOMPARE(w.shownText(), displayOf(m_records[56]));
+        type(QStringLiteral("120")); // the last record by its number
+        QCOMPARE(w.form->NowRow(), 120);
+        QCOMPARE(w.shownText(), displayOf(m_records[119]));
         type(QStringLiteral("007"));
         QCOMPARE(w.form->NowRow(), 7);
         QCOMPARE(box->text(), QStringLiteral("007"));

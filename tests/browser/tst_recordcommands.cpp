@@ -140,6 +140,14 @@ private slots:
         QCOMPARE(w.fake.messageBox->calls.back().text,
                  QStringLiteral("注意,您是否确定删除选中的3条MARC数据信息？"));
         QCOMPARE(w.grid().rowCount(), 2);
+        // The record left moved up into row 1: it is the one shown, and a save numbers it 1.
+        QCOMPARE(w.form->NowRow(), 1);
+        QCOMPARE(w.text3()->text(), QStringLiteral("1"));
+        QCOMPARE(w.shownText(), displayOf(m_records[4]));
+        QCOMPARE(w.grid().cellText(1, 0), QStringLiteral("5"));
+        w.click("Command4");
+        QCOMPARE(w.grid().cellText(1, 0), QStringLiteral("1"));
+        QCOMPARE(w.grid().cellText(1, 2), QStringLiteral("555"));
         w.clickRow(1);
         menu(w, 1, 1); // the last one
         QCOMPARE(w.text3()->text(), QStringLiteral("0"));
