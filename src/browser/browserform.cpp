@@ -385,9 +385,7 @@ void BrowserForm::setRecordText(const QString& text)
 
 bool BrowserForm::mayDiscardWork(const QString& action)
 {
-    std::int64_t unexported = 0;
-    for (const RecordRow& row : m_grid->model().rows())
-        unexported += row.unexported ? 1 : 0;
+    const std::int64_t unexported = m_grid->model().unexportedCount();
     const bool edited = m_nowRow >= 1 && m_recordText->document()->isModified();
     if (unexported == 0 && !edited)
         return true;
@@ -439,9 +437,7 @@ void BrowserForm::saveCommand()
     const QString standardNumber = toQString(standardNumberOf(built.record));
     const QString shown = displayTextFor(built.record);
     m_grid->setRow(m_nowRow, m_nowRow, title, standardNumber, std::move(built.record));
-    m_grid->model().row(static_cast<std::size_t>(m_nowRow - 1)).unexported = true;
-    for (int c = 0; c < 3; ++c)
-        m_grid->setCellTextColour(m_nowRow, c, m_nowRow, c, kModifiedColour);
+    m_grid->model().markSaved(static_cast<std::size_t>(m_nowRow - 1));
     setRecordText(shown);
 }
 
@@ -648,11 +644,7 @@ void BrowserForm::exportGridData(bool onlyModified)
         showError(result.error);
         return;
     }
-    for (std::size_t r = 0; r < m_grid->model().rows().size(); ++r) {
-        RecordRow& row = m_grid->model().row(r);
-        if (!onlyModified || row.colour[0] == kModifiedColour)
-            row.unexported = false;
-    }
+    m_grid->model().markExported(onlyModified);
     const MessageAnswer look = m_platform.messageBox->show(
         this, QStringLiteral("数据已全部导出，是否查看文件！"), QStringLiteral("温馨提示"),
         MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::No);

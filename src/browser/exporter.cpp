@@ -84,7 +84,7 @@ Exporter::Result Exporter::appendRecords(const QString& path, const std::vector<
     };
     bool ok = true;
     for (const RecordRow& row : rows) {
-        if (onlyModified && row.colour[0] != kModifiedColour)
+        if (onlyModified && !row.modified)
             continue;
         buffer += row.record;
         if (row.record.empty() || row.record.back() != kRecordTerminator)

@@ -155,26 +155,11 @@ void GridControl::scrollIntoView(int row, int column)
     scrollTo(m_model->index(row - 1, std::clamp(column, 0, 2)));
 }
 
-void GridControl::setCellTextColour(int row1, int column1, int row2, int column2,
-                                    std::uint32_t colour)
-{
-    for (int row = std::min(row1, row2); row <= std::max(row1, row2); ++row) {
-        if (!isRecordRow(row))
-            continue;
-        RecordRow& r = m_model->row(static_cast<std::size_t>(row - 1));
-        for (int c = std::max(0, std::min(column1, column2));
-             c <= std::min(2, std::max(column1, column2)); ++c)
-            r.colour[static_cast<std::size_t>(c)] = colour;
-        m_model->rowChanged(static_cast<std::size_t>(row - 1));
-    }
-}
-
 std::uint32_t GridControl::cellTextColour(int row, int column) const
 {
     if (!isRecordRow(row) || column < 0 || column > 2)
         return 0;
-    return m_model->rows()[static_cast<std::size_t>(row - 1)]
-        .colour[static_cast<std::size_t>(column)];
+    return m_model->rows()[static_cast<std::size_t>(row - 1)].modified ? kModifiedColour : 0;
 }
 
 void GridControl::removeRows(int firstRow, int count)

@@ -36,7 +36,6 @@ public:
     double widthTwips() const;
     void selectRange(int row1, int column1, int row2, int column2);
     void scrollIntoView(int row, int column);
-    void setCellTextColour(int row1, int column1, int row2, int column2, std::uint32_t colour);
     std::uint32_t cellTextColour(int row, int column) const;
     void removeRows(int firstRow, int count); // one model operation for a block of rows
 
