@@ -25,17 +25,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScopedValueRollback>
+#include <QTimer>
 #include <QUrl>
 #include <cmath>
 
 namespace bibliora {
 namespace {
 
-const QString kFileFilter = QStringLiteral("(ISO2709格式)|*.ISO|文本形式|*.txt");
+const QList<FileFilter> kFileFilters = {{QStringLiteral("(ISO2709格式)"), QStringLiteral("*.ISO")},
+                                        {QStringLiteral("文本形式"), QStringLiteral("*.txt")}};
 constexpr int kClientWidthTwips = 10440;
 constexpr int kClientHeightTwips = 8565;
 
@@ -119,68 +122,71 @@ BrowserForm::~BrowserForm() = default;
 
 void BrowserForm::createControls()
 {
-    m_frame1 = new QGroupBox(QStringLiteral("MARC文件路径"), this);
-    m_frame1->setObjectName(QStringLiteral("Frame1"));
-    m_text1 = new QLineEdit(m_frame1);
-    m_text1->setObjectName(QStringLiteral("Text1"));
-    m_command1 = new QPushButton(QStringLiteral("..."), m_frame1);
-    m_command1->setObjectName(QStringLiteral("Command1"));
-    m_command3 = new QPushButton(QStringLiteral(">>>"), m_frame1);
-    m_command3->setObjectName(QStringLiteral("Command3"));
-    m_command3->setToolTip(QStringLiteral("导出全部的数据到ISO格式文件"));
+    m_pathFrame = new QGroupBox(QStringLiteral("MARC文件路径"), this);
+    m_pathFrame->setObjectName(QStringLiteral("Frame1"));
+    m_pathBox = new QLineEdit(m_pathFrame);
+    m_pathBox->setObjectName(QStringLiteral("Text1"));
+    m_openButton = new QPushButton(QStringLiteral("..."), m_pathFrame);
+    m_openButton->setObjectName(QStringLiteral("Command1"));
+    m_exportButton = new QPushButton(QStringLiteral(">>>"), m_pathFrame);
+    m_exportButton->setObjectName(QStringLiteral("Command3"));
+    m_exportButton->setToolTip(QStringLiteral("导出全部的数据到ISO格式文件"));
 
     m_grid = new GridControl(this);
     m_grid->setObjectName(QStringLiteral("Grid1"));
     m_grid->setFont(songFont(9));
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
 
-    m_frame2 = new QGroupBox(this);
-    m_frame2->setObjectName(QStringLiteral("Frame2"));
+    m_recordFrame = new QGroupBox(this);
+    m_recordFrame->setObjectName(QStringLiteral("Frame2"));
     const QStringList captions = {QStringLiteral("|<"), QStringLiteral("<"), QStringLiteral(">"),
                                   QStringLiteral(">|")};
     for (int i = 0; i < 4; ++i) {
-        m_command2[i] = new QPushButton(captions[i], m_frame2);
-        m_command2[i]->setObjectName(QStringLiteral("Command2_%1").arg(i));
-        connect(m_command2[i], &QPushButton::clicked, this, [this, i] { navigate(i); });
+        m_navigationButtons[i] = new QPushButton(captions[i], m_recordFrame);
+        m_navigationButtons[i]->setObjectName(QStringLiteral("Command2_%1").arg(i));
+        connect(m_navigationButtons[i], &QPushButton::clicked, this, [this, i] { navigate(i); });
     }
-    m_text3 = new QLineEdit(QStringLiteral("1"), m_frame2);
-    m_text3->setObjectName(QStringLiteral("Text3"));
-    m_text3->setToolTip(QStringLiteral("回车后可以跳转到你想要看的那条数据！"));
-    m_text3->installEventFilter(this);
-    m_label1 = new QLabel(QStringLiteral("/100000"), m_frame2);
-    m_label1->setObjectName(QStringLiteral("Label1"));
-    m_label1->setFont(songFont(10.5));
-    m_label1->hide();
-    m_command5 = new QPushButton(QStringLiteral("查找 &F"), m_frame2);
-    m_command5->setObjectName(QStringLiteral("Command5"));
-    m_command5->hide();
-    m_command4 = new QPushButton(QStringLiteral("保存 &S"), m_frame2);
-    m_command4->setObjectName(QStringLiteral("Command4"));
-    m_command4->setToolTip(QStringLiteral("保存本条修改后的数据"));
-    m_command4->hide();
+    m_numberBox = new QLineEdit(QStringLiteral("1"), m_recordFrame);
+    m_numberBox->setObjectName(QStringLiteral("Text3"));
+    m_numberBox->setToolTip(QStringLiteral("回车后可以跳转到你想要看的那条数据！"));
+    m_numberBox->installEventFilter(this);
+    m_countLabel = new QLabel(QStringLiteral("/100000"), m_recordFrame);
+    m_countLabel->setObjectName(QStringLiteral("Label1"));
+    m_countLabel->setFont(songFont(10.5));
+    m_countLabel->hide();
+    m_findButton = new QPushButton(QStringLiteral("查找 &F"), m_recordFrame);
+    m_findButton->setObjectName(QStringLiteral("Command5"));
+    m_findButton->hide();
+    m_saveButton = new QPushButton(QStringLiteral("保存 &S"), m_recordFrame);
+    m_saveButton->setObjectName(QStringLiteral("Command4"));
+    m_saveButton->setToolTip(QStringLiteral("保存本条修改后的数据"));
+    m_saveButton->hide();
 
-    m_text2 = new QPlainTextEdit(this);
-    m_text2->setObjectName(QStringLiteral("Text2"));
-    m_text2->setFont(songFont(10.5));
-    m_text2->setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    m_text2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_recordText = new QPlainTextEdit(this);
+    m_recordText->setObjectName(QStringLiteral("Text2"));
+    m_recordText->setFont(songFont(10.5));
+    m_recordText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    m_recordText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_recordText->setTabChangesFocus(
+        true); // as in a multi-line box: Tab moves on, pasted tabs stay
 
-    m_label2 =
+    m_footer =
         new QLabel(QStringLiteral("Bibliora 2.0 · MARC 书目记录浏览编辑器 · 项目主页"), this);
-    m_label2->setObjectName(QStringLiteral("Label2"));
-    m_label2->setAlignment(Qt::AlignCenter);
-    m_label2->setCursor(Qt::PointingHandCursor);
-    m_label2->setToolTip(projectAddress());
-    m_label2->installEventFilter(this);
+    m_footer->setObjectName(QStringLiteral("Label2"));
+    m_footer->setAlignment(Qt::AlignCenter);
+    m_footer->setCursor(Qt::PointingHandCursor);
+    m_footer->setToolTip(projectAddress());
+    m_footer->installEventFilter(this);
 
-    connect(m_command1, &QPushButton::clicked, this, &BrowserForm::openCommand);
-    connect(m_command3, &QPushButton::clicked, this, &BrowserForm::exportCommand);
-    connect(m_command5, &QPushButton::clicked, this, &BrowserForm::findCommand);
-    connect(m_command4, &QPushButton::clicked, this, &BrowserForm::saveCommand);
+    connect(m_openButton, &QPushButton::clicked, this, &BrowserForm::openCommand);
+    connect(m_exportButton, &QPushButton::clicked, this, &BrowserForm::exportCommand);
+    connect(m_findButton, &QPushButton::clicked, this, &BrowserForm::findCommand);
+    connect(m_saveButton, &QPushButton::clicked, this, &BrowserForm::saveCommand);
     m_grid->onRowSelected = [this] { showCurrentRecord(); };
     m_grid->onMouseDown = [this](int button, int shift, QPoint pos) {
         gridMouseDown(button, shift, pos);
     };
+    m_grid->onMenuKey = [this](QPoint at) { showContextMenu(at); };
 }
 
 void BrowserForm::place(QWidget* widget, const QRectF& twips)
@@ -192,43 +198,64 @@ void BrowserForm::place(QWidget* widget, const QRectF& twips)
 
 void BrowserForm::placeLayout(const MainLayout& l)
 {
-    place(m_frame1, l.frame1);
-    place(m_text1, l.text1);
-    place(m_command1, l.command1);
-    place(m_command3, l.command3);
+    place(m_pathFrame, l.frame1);
+    place(m_pathBox, l.text1);
+    place(m_openButton, l.command1);
+    place(m_exportButton, l.command3);
     place(m_grid, l.grid1);
-    place(m_frame2, l.frame2);
-    place(m_text2, l.text2);
-    place(m_label2, l.label2);
+    place(m_recordFrame, l.frame2);
+    place(m_recordText, l.text2);
+    place(m_footer, l.label2);
 }
 
 void BrowserForm::placeDesignLayout()
 {
     placeLayout(designLayout());
     // Frame2's contents keep their design places whatever the window's size.
-    place(m_command2[0], QRectF(240, 240, 435, 315));
-    place(m_command2[1], QRectF(660, 240, 375, 315));
-    place(m_command2[2], QRectF(1020, 240, 315, 315));
-    place(m_command2[3], QRectF(1320, 240, 435, 315));
-    place(m_text3, QRectF(1980, 300, 975, 255));
-    place(m_label1, QRectF(3000, 300, 735, 210));
-    place(m_command5, QRectF(4080, 240, 795, 315));
-    place(m_command4, QRectF(4860, 240, 795, 315));
+    place(m_navigationButtons[0], QRectF(240, 240, 435, 315));
+    place(m_navigationButtons[1], QRectF(660, 240, 375, 315));
+    place(m_navigationButtons[2], QRectF(1020, 240, 315, 315));
+    place(m_navigationButtons[3], QRectF(1320, 240, 435, 315));
+    place(m_numberBox, QRectF(1980, 300, 975, 255));
+    place(m_countLabel, QRectF(3000, 300, 735, 210));
+    place(m_findButton, QRectF(4080, 240, 795, 315));
+    place(m_saveButton, QRectF(4860, 240, 795, 315));
 }
 
 void BrowserForm::applyLayout()
 {
     const double dpi = logicalDpi(this);
     const QSize outer = frameGeometry().size();
+    m_laidOutFor = outer;
     placeLayout(computeLayout(float(pixelsToTwips(outer.width(), dpi)),
                               float(pixelsToTwips(outer.height(), dpi))));
+    placeCountLabel();
     setupGrid(); // column widths follow the grid's new width
+}
+
+void BrowserForm::placeCountLabel()
+{
+    // The count always shows whole: while loading it may reach the frame's edge, once
+    // loaded it stops at the find button.
+    const int right = m_loading ? m_recordFrame->width() - 2 : m_findButton->x();
+    m_countLabel->resize(std::max(0, right - m_countLabel->x()), m_countLabel->height());
+}
+
+void BrowserForm::moveEvent(QMoveEvent* event)
+{
+    QWidget::moveEvent(event);
+    // The window manager's frame is known only once the window is mapped, and it arrives
+    // with a move, not a resize: the outer size the layout was computed for has changed.
+    if (frameGeometry().size() != m_laidOutFor)
+        applyLayout();
 }
 
 void BrowserForm::setupGrid()
 {
     const auto widths = columnWidthsFor(m_grid->widthTwips());
-    m_grid->setFormat(QStringLiteral("^序号|^题名|^ISBN/ISSN|^Marc"));
+    m_grid->setHeadings({QStringLiteral("序号"), QStringLiteral("题名"),
+                         QStringLiteral("ISBN/ISSN"), QStringLiteral("Marc")},
+                        std::vector<Qt::Alignment>(4, Qt::AlignCenter));
     for (int c = 0; c < 4; ++c)
         m_grid->setColumnWidthTwips(c, widths[static_cast<std::size_t>(c)]);
 }
@@ -248,25 +275,27 @@ void BrowserForm::showEvent(QShowEvent* event)
 void BrowserForm::start(const QString& startupPath)
 {
     show();
-    if (!startupPath.isEmpty()) {
-        m_text1->setText(startupPath);
-        loadGridData();
-    }
+    if (startupPath.isEmpty())
+        return;
+    m_pathBox->setText(startupPath);
+    // Loaded from the event loop, so that closing the window during the load ends the
+    // program: quitting needs a running event loop.
+    QTimer::singleShot(0, this, &BrowserForm::loadGridData);
 }
 
 QString BrowserForm::initialFolder() const
 {
-    const QFileInfo current(m_text1->text());
-    if (!m_text1->text().isEmpty() && current.absoluteDir().exists())
+    const QFileInfo current(m_pathBox->text());
+    if (!m_pathBox->text().isEmpty() && current.absoluteDir().exists())
         return current.absolutePath();
     return QDir::currentPath();
 }
 
 void BrowserForm::setCommandsEnabled(bool enabled)
 {
-    m_command1->setEnabled(enabled);
-    m_command3->setEnabled(enabled);
-    m_text1->setReadOnly(!enabled);
+    m_openButton->setEnabled(enabled);
+    m_exportButton->setEnabled(enabled);
+    m_pathBox->setReadOnly(!enabled);
 }
 
 // ---- loading ----------------------------------------------------------------------------
@@ -275,18 +304,31 @@ void BrowserForm::openCommand()
 {
     if (m_loading)
         return;
-    m_text1->setText(m_platform.fileDialog->showFileDialog(
-        true, QStringLiteral("选择MARC文件"), kFileFilter, 0, 0, initialFolder(), QString(), this));
-    if (!m_text1->text().isEmpty()) {
-        m_command4->hide();
-        m_command5->hide();
-        loadGridData();
+    openFile(m_platform.fileDialog->showFileDialog(
+        true, QStringLiteral("选择MARC文件"), kFileFilters, 0, initialFolder(), QString(), this));
+}
+
+void BrowserForm::openFile(const QString& path)
+{
+    const QString previous = m_pathBox->text();
+    const bool commandsShown = !m_saveButton->isHidden();
+    m_pathBox->setText(path);
+    if (path.isEmpty())
+        return;
+    m_saveButton->hide();
+    m_findButton->hide();
+    if (!mayDiscardWork(QStringLiteral("打开其他文件"))) {
+        m_pathBox->setText(previous);
+        m_saveButton->setVisible(commandsShown);
+        m_findButton->setVisible(commandsShown);
+        return;
     }
+    loadGridData();
 }
 
 void BrowserForm::loadGridData()
 {
-    const QString path = m_text1->text();
+    const QString path = m_pathBox->text();
     if (path.isEmpty() || m_loading)
         return;
     if (!isOrdinaryFile(path))
@@ -294,13 +336,13 @@ void BrowserForm::loadGridData()
     QScopedValueRollback<bool> loading(m_loading, true);
     setCommandsEnabled(false);
     m_grid->setRowCount(1); // a new list, the heading row alone
-    m_label1->show();
-    m_label1->setText(QStringLiteral("正在预读第0条....."));
-    m_grid->setRedraw(0);
+    m_countLabel->show();
+    m_countLabel->setText(QStringLiteral("正在预读第0条....."));
+    placeCountLabel();
 
     GridLoader loader(*m_grid, [this](std::int64_t n) {
-        m_label1->setText(QStringLiteral("正在预读第%1条.....").arg(n));
-        m_label1->repaint();
+        m_countLabel->setText(QStringLiteral("正在预读第%1条.....").arg(n));
+        m_countLabel->repaint();
         QApplication::processEvents();
         return !m_closing;
     });
@@ -308,23 +350,20 @@ void BrowserForm::loadGridData()
     if (m_closing)
         return;
 
-    m_grid->setRedraw(2);
-    m_label1->setText(QStringLiteral("/%1").arg(outcome.count));
-    m_label1->repaint();
+    m_countLabel->setText(QStringLiteral("/%1").arg(outcome.count));
+    m_loading = false;
+    loading.commit();
+    placeCountLabel();
     setupGrid();
     if (outcome.count > 0) {
-        m_nowRow = 1;
-        m_text2->setPlainText(displayTextFor(m_grid->recordAt(1)));
-        m_text3->setText(QStringLiteral("1"));
-        m_grid->selectRange(1, 0, 1, 3);
-        m_grid->scrollIntoView(1, 0);
+        showRow(1, true);
     } else {
         m_nowRow = 0;
-        m_text2->clear();
-        m_text3->setText(QStringLiteral("0"));
+        setRecordText(QString());
+        m_numberBox->setText(QStringLiteral("0"));
     }
-    m_command4->show();
-    m_command5->show();
+    m_saveButton->show();
+    m_findButton->show();
     setCommandsEnabled(true);
 }
 
@@ -335,33 +374,57 @@ void BrowserForm::showCurrentRecord()
     if (m_grid->rowCount() <= 1)
         return;
     m_nowRow = m_grid->currentRow();
-    if (m_nowRow <= 0)
-        return;
-    m_text2->setPlainText(displayTextFor(m_grid->recordAt(m_nowRow)));
-    m_text3->setText(QString::number(m_nowRow));
+    if (m_nowRow > 0)
+        showRow(m_nowRow, false); // the user has selected it already
 }
 
-void BrowserForm::showRecordText(int row)
+void BrowserForm::setRecordText(const QString& text)
 {
-    m_text2->setPlainText(displayTextFor(m_grid->recordAt(row)));
-    m_text3->setText(QString::number(row));
+    m_recordText->setPlainText(text);
+    m_recordText->document()->setModified(false); // from here on, typing counts as an edit
+}
+
+bool BrowserForm::mayDiscardWork(const QString& action)
+{
+    const std::int64_t unexported = m_grid->model().unexportedCount();
+    const bool edited = m_nowRow >= 1 && m_recordText->document()->isModified();
+    if (unexported == 0 && !edited)
+        return true;
+    QStringList lost;
+    if (unexported > 0)
+        lost << QStringLiteral("有 %1 条修改过的数据尚未导出").arg(unexported);
+    if (edited)
+        lost << QStringLiteral("当前记录的修改尚未保存");
+    const QString text =
+        lost.join(QStringLiteral("，")) + QStringLiteral("，确定要%1吗？").arg(action);
+    return m_platform.messageBox->show(this, text, QStringLiteral("操作提示"),
+                                       MessageButtons::YesNo, MessageIcon::Exclamation,
+                                       MessageAnswer::No) == MessageAnswer::Yes;
+}
+
+void BrowserForm::showRow(int row, bool select, bool writeNumber)
+{
+    m_nowRow = row;
+    setRecordText(displayTextFor(m_grid->recordAt(row)));
+    if (writeNumber)
+        m_numberBox->setText(QString::number(row));
+    if (select) {
+        m_grid->selectRange(row, 0, row, 3);
+        m_grid->scrollIntoView(row, 0);
+    }
 }
 
 void BrowserForm::showFoundRow(int row)
 {
-    if (row < 1 || row >= m_grid->rowCount())
-        return;
-    m_nowRow = row;
-    m_grid->selectRange(row, 0, row, 3);
-    m_grid->scrollIntoView(row, 0);
-    showRecordText(row);
+    if (row >= 1 && row < m_grid->rowCount())
+        showRow(row, true);
 }
 
 void BrowserForm::saveCommand()
 {
     if (m_loading || m_nowRow < 1 || m_nowRow >= m_grid->rowCount())
         return;
-    QString text = m_text2->toPlainText();
+    QString text = m_recordText->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     text += QStringLiteral("\r\n");
     BuildResult built = buildIsoRecordChecked(toView(text), m_platform.clock->now());
@@ -375,9 +438,8 @@ void BrowserForm::saveCommand()
     const QString standardNumber = toQString(standardNumberOf(built.record));
     const QString shown = displayTextFor(built.record);
     m_grid->setRow(m_nowRow, m_nowRow, title, standardNumber, std::move(built.record));
-    for (int c = 0; c < 3; ++c)
-        m_grid->setCellTextColour(m_nowRow, c, m_nowRow, c, kModifiedColour);
-    m_text2->setPlainText(shown);
+    m_grid->model().markSaved(static_cast<std::size_t>(m_nowRow - 1));
+    setRecordText(shown);
 }
 
 void BrowserForm::navigate(int index)
@@ -405,10 +467,7 @@ void BrowserForm::navigate(int index)
         break;
     }
     row = std::clamp(row, 1, rows - 1);
-    m_nowRow = row;
-    showRecordText(row);
-    m_grid->selectRange(row, 0, row, 3);
-    m_grid->scrollIntoView(row, 0);
+    showRow(row, true);
 }
 
 bool BrowserForm::numberBoxKey(QKeyEvent* event)
@@ -435,28 +494,27 @@ void BrowserForm::jump()
 {
     static const QRegularExpression number(
         QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
-    const QString t = m_text3->text();
+    const QString t = m_numberBox->text();
     bool ok = number.match(t).hasMatch();
     const double value = ok ? t.trimmed().toDouble(&ok) : 0.0;
     const int last = m_grid->rowCount() - 1;
     if (ok && value >= 1 && value <= last) {
-        m_nowRow = static_cast<std::int32_t>(std::nearbyint(value));
-        m_text2->setPlainText(displayTextFor(m_grid->recordAt(m_nowRow)));
-        m_grid->selectRange(m_nowRow, 0, m_nowRow, 3);
-        m_grid->scrollIntoView(m_nowRow, 0);
-        return; // the box keeps the text as typed
+        // The box keeps the text as typed.
+        showRow(static_cast<int>(std::nearbyint(value)), true, false);
+        return;
     }
-    m_text3->setText(QString::number(m_nowRow));
+    m_numberBox->setText(QString::number(m_nowRow));
 }
 
 bool BrowserForm::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_text3) {
+    if (watched == m_numberBox) {
         if (event->type() == QEvent::KeyPress && numberBoxKey(static_cast<QKeyEvent*>(event)))
             return true;
         if (event->type() == QEvent::FocusOut && !m_closing)
             jump();
-    } else if (watched == m_label2 && event->type() == QEvent::MouseButtonRelease) {
+    } else if (watched == m_footer && event->type() == QEvent::MouseButtonRelease &&
+               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         m_platform.shell->openAddress(this, projectAddress());
         return true;
     }
@@ -467,23 +525,32 @@ bool BrowserForm::eventFilter(QObject* watched, QEvent* event)
 
 void BrowserForm::findCommand()
 {
-    if (!m_findFrm)
-        m_findFrm = new FindFrm(*this);
-    m_findFrm->show();
-    m_findFrm->raise();
-    m_findFrm->activateWindow();
+    if (!m_findDialog) {
+        m_findDialog = new FindFrm(*this);
+        connect(m_findDialog, &FindFrm::found, this, &BrowserForm::showFoundRow);
+    }
+    m_findDialog->show();
+    m_findDialog->raise();
+    m_findDialog->activateWindow();
 }
 
 // ---- context menu: delete, copy, export modified -----------------------------------------
 
 void BrowserForm::gridMouseDown(int button, int, QPoint)
 {
-    if (button != 2 || m_loading)
+    if (button == 2)
+        showContextMenu(std::nullopt);
+}
+
+void BrowserForm::showContextMenu(std::optional<QPoint> at)
+{
+    if (m_loading)
         return;
     menuClass menu(*m_platform.popupMenu);
-    const int chosen = menu.Popup({QStringLiteral("删除选中数据信息"), QStringLiteral("-"),
-                                   QStringLiteral("复制ISO2709格式"), QStringLiteral("-"),
-                                   QStringLiteral("导出所有修改过的数据")});
+    const QStringList captions = {QStringLiteral("删除选中数据信息"), QStringLiteral("-"),
+                                  QStringLiteral("复制ISO2709格式"), QStringLiteral("-"),
+                                  QStringLiteral("导出所有修改过的数据")};
+    const int chosen = at ? menu.Popup(captions, *at) : menu.Popup(captions);
     try {
         switch (chosen) {
         case 1:
@@ -525,21 +592,19 @@ void BrowserForm::deleteSelectedRows()
     // Keep NowRow on the record that Text2 shows.
     const int rows = m_grid->rowCount();
     if (rows <= 1) {
-        m_text3->setText(QStringLiteral("0"));
-        m_text2->clear();
+        m_numberBox->setText(QStringLiteral("0"));
+        setRecordText(QString());
         m_nowRow = 0;
     } else if (m_nowRow > hi) {
         m_nowRow -= count;
-        m_text3->setText(QString::number(m_nowRow));
+        m_numberBox->setText(QString::number(m_nowRow));
     } else if (m_nowRow >= lo) {
         int row = m_grid->currentRow();
         if (row < 1)
             row = std::min(lo, rows - 1);
-        m_nowRow = row;
-        m_grid->selectRange(row, 0, row, 3);
-        showRecordText(row);
+        showRow(row, true);
     }
-    m_label1->setText(QStringLiteral("/%1").arg(rows - 1));
+    m_countLabel->setText(QStringLiteral("/%1").arg(rows - 1));
 }
 
 void BrowserForm::copyCurrentRecord()
@@ -564,7 +629,7 @@ void BrowserForm::exportGridData(bool onlyModified)
     if (m_loading)
         return;
     const QString path = m_platform.fileDialog->showFileDialog(
-        false, QStringLiteral("保存MARC文件"), kFileFilter, 0, 0, initialFolder(), QString(), this);
+        false, QStringLiteral("保存MARC文件"), kFileFilters, 0, initialFolder(), QString(), this);
     if (path.isEmpty())
         return;
     if (isOrdinaryFile(path)) {
@@ -580,6 +645,7 @@ void BrowserForm::exportGridData(bool onlyModified)
         showError(result.error);
         return;
     }
+    m_grid->model().markExported(onlyModified);
     const MessageAnswer look = m_platform.messageBox->show(
         this, QStringLiteral("数据已全部导出，是否查看文件！"), QStringLiteral("温馨提示"),
         MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::No);
@@ -619,19 +685,21 @@ void BrowserForm::dropEvent(QDropEvent* event)
     if (m_loading || urls.size() != 1 || !urls.first().isLocalFile())
         return;
     event->acceptProposedAction();
-    m_text1->setText(QDir::toNativeSeparators(urls.first().toLocalFile()));
-    m_command4->hide();
-    m_command5->hide();
-    loadGridData();
+    openFile(QDir::toNativeSeparators(urls.first().toLocalFile()));
 }
 
 void BrowserForm::closeEvent(QCloseEvent* event)
 {
+    // Nothing happens before the question: No leaves the window as it was.
+    if (!mayDiscardWork(QStringLiteral("关闭"))) {
+        event->ignore();
+        return;
+    }
     // The skin goes first, while every button still exists; then the whole program ends.
     skin::detachSkin(this);
     m_closing = true;
-    if (m_findFrm)
-        m_findFrm->close();
+    if (m_findDialog)
+        m_findDialog->close();
     QWidget::closeEvent(event);
 }
 

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 class QGroupBox;
 class QLabel;
@@ -51,6 +52,7 @@ public:
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -62,6 +64,7 @@ private:
     void placeLayout(const MainLayout& layout);
     void placeDesignLayout();
     void applyLayout();
+    void placeCountLabel();
     void setupGrid();
 
     void openCommand();
@@ -72,9 +75,16 @@ private:
     bool numberBoxKey(QKeyEvent* event);
     void jump();
     void gridMouseDown(int button, int shift, QPoint pos);
+    void showContextMenu(std::optional<QPoint> at);
     void deleteSelectedRows();
     void copyCurrentRecord();
-    void showRecordText(int row);
+    // The one way a record is shown: NowRow, Text2, Text3 unless the number box keeps what was
+    // typed, and the grid's selection when the record was not selected by the user.
+    void showRow(int row, bool select, bool writeNumber = true);
+    void setRecordText(const QString& text);
+    void openFile(const QString& path);
+    // Asks before unexported saves or unsaved edits are lost; true to go on.
+    bool mayDiscardWork(const QString& action);
     void showError(const QString& description);
     void setCommandsEnabled(bool enabled);
     QString initialFolder() const;
@@ -83,21 +93,22 @@ private:
     std::int32_t m_nowRow = 0;
     bool m_loading = false;
     bool m_closing = false;
+    QSize m_laidOutFor;
 
-    QGroupBox* m_frame1 = nullptr;
-    QLineEdit* m_text1 = nullptr;
-    QPushButton* m_command1 = nullptr;
-    QPushButton* m_command3 = nullptr;
+    QGroupBox* m_pathFrame = nullptr;
+    QLineEdit* m_pathBox = nullptr;
+    QPushButton* m_openButton = nullptr;
+    QPushButton* m_exportButton = nullptr;
     GridControl* m_grid = nullptr;
-    QGroupBox* m_frame2 = nullptr;
-    std::array<QPushButton*, 4> m_command2{};
-    QLineEdit* m_text3 = nullptr;
-    QLabel* m_label1 = nullptr;
-    QPushButton* m_command5 = nullptr;
-    QPushButton* m_command4 = nullptr;
-    QPlainTextEdit* m_text2 = nullptr;
-    QLabel* m_label2 = nullptr;
-    FindFrm* m_findFrm = nullptr;
+    QGroupBox* m_recordFrame = nullptr;
+    std::array<QPushButton*, 4> m_navigationButtons{};
+    QLineEdit* m_numberBox = nullptr;
+    QLabel* m_countLabel = nullptr;
+    QPushButton* m_findButton = nullptr;
+    QPushButton* m_saveButton = nullptr;
+    QPlainTextEdit* m_recordText = nullptr;
+    QLabel* m_footer = nullptr;
+    FindFrm* m_findDialog = nullptr;
 };
 
 // The start-up path: the program's arguments as received, joined by single spaces, with

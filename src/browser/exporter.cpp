@@ -3,7 +3,6 @@
 #include <QFile>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 
 namespace bibliora {
@@ -36,8 +35,15 @@ QString reasonFor(int error)
         return QStringLiteral("没有写入权限");
     case EROFS:
         return QStringLiteral("只读的文件系统");
+#ifdef ETXTBSY
+    case ETXTBSY:
+        return QStringLiteral("文件正被运行的程序使用");
+#endif
+    case EIO:
+        return QStringLiteral("磁盘读写出错");
     default:
-        return QString::fromLocal8Bit(std::strerror(error));
+        // The system's own text may be in any language; the user reads Chinese.
+        return QStringLiteral("原因不明,错误代码%1").arg(error);
     }
 }
 
@@ -78,7 +84,7 @@ Exporter::Result Exporter::appendRecords(const QString& path, const std::vector<
     };
     bool ok = true;
     for (const RecordRow& row : rows) {
-        if (onlyModified && row.colour[0] != kModifiedColour)
+        if (onlyModified && !row.modified)
             continue;
         buffer += row.record;
         if (row.record.empty() || row.record.back() != kRecordTerminator)

@@ -60,6 +60,9 @@ FindFrm::FindFrm(BrowserForm& owner)
 
     setFixedSize(twipsToPixels(4920, dpi), twipsToPixels(2430, dpi));
     connect(m_command1, &QPushButton::clicked, this, &FindFrm::startSearch);
+    for (QWidget* child : {static_cast<QWidget*>(m_command1), static_cast<QWidget*>(m_option1),
+                           static_cast<QWidget*>(m_option2), static_cast<QWidget*>(m_text1)})
+        child->installEventFilter(this);
 }
 
 void FindFrm::startSearch()
@@ -69,12 +72,27 @@ void FindFrm::startSearch()
     const int row = findFirstRow(grid.model().rows(), column, m_text1->text());
     if (row > 0) {
         hide();
-        m_owner.showFoundRow(row);
+        emit found(row);
         return;
     }
     m_owner.platform().messageBox->show(this, QStringLiteral("抱歉,没有找到符合要求的数据信息!"),
                                         QStringLiteral("操作提示"), MessageButtons::Ok,
                                         MessageIcon::Information, MessageAnswer::Ok);
+}
+
+bool FindFrm::eventFilter(QObject* watched, QEvent* event)
+{
+    // Alt with a letter or digit has no use here (no control has an access key): it must not
+    // type into the search box. Ctrl+Alt is AltGr on some keyboards and types as usual.
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
+        if ((mods & Qt::AltModifier) && !(mods & Qt::ControlModifier) &&
+            ((key->key() >= Qt::Key_A && key->key() <= Qt::Key_Z) ||
+             (key->key() >= Qt::Key_0 && key->key() <= Qt::Key_9)))
+            return true;
+    }
+    return QDialog::eventFilter(watched, event);
 }
 
 bool FindFrm::event(QEvent* event)

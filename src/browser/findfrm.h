@@ -23,8 +23,12 @@ public:
 
     void startSearch();
 
+signals:
+    void found(int row); // grid row, 1-based
+
 protected:
     bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

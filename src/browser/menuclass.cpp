@@ -31,7 +31,11 @@ QString cutToGbkBytes(const QString& text, std::size_t maxBytes)
 
 int menuClass::Popup(const QStringList& param)
 {
-    const QPoint at = m_platform.cursorPos();
+    return Popup(param, m_platform.cursorPos());
+}
+
+int menuClass::Popup(const QStringList& param, QPoint at)
+{
     std::vector<PopupItem> items;
     items.reserve(static_cast<std::size_t>(param.size()));
     for (qsizetype k = 0; k < param.size(); ++k) {

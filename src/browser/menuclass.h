@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPoint>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +17,8 @@ public:
     explicit menuClass(PopupMenu& platform) : m_platform(platform) {}
 
     int Popup(const QStringList& param);
+    // The same at a screen position, for a menu opened from the keyboard.
+    int Popup(const QStringList& param, QPoint at);
     // The caption chosen by the last Popup, trimmed, cut to 254 bytes of code page 936;
     // empty when nothing was chosen.
     QString SelMenuString() const { return m_selMenuString; }

@@ -1,20 +1,28 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class QWidget;
 
 namespace bibliora {
 
-// The platform's open and save dialogs. The filter is "description|pattern|description|pattern";
-// the result is the chosen path, or empty when the user cancels.
+struct FileFilter
+{
+    QString description; // "(ISO2709格式)"
+    QString pattern;     // "*.ISO"
+};
+
+// The platform's open and save dialogs; the result is the chosen path, or empty when the user
+// cancels. Save mode never asks about overwriting: callers ask themselves.
 class FileDialog
 {
 public:
     virtual ~FileDialog() = default;
-    virtual QString showFileDialog(bool isOpen, const QString& title, const QString& filter,
-                                   int filterIndex, int flags, const QString& initialFolder,
-                                   const QString& fileName, QWidget* owner) = 0;
+    virtual QString showFileDialog(bool isOpen, const QString& title,
+                                   const QList<FileFilter>& filters, int filterIndex,
+                                   const QString& initialFolder, const QString& fileName,
+                                   QWidget* owner) = 0;
 };
 
 } // namespace bibliora

@@ -4,6 +4,7 @@
 #include "twips.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
@@ -89,41 +90,9 @@ QString GridControl::cellText(int row, int column) const
     }
 }
 
-void GridControl::setCellText(int row, int column, const QString& text)
-{
-    if (!isRecordRow(row))
-        return;
-    RecordRow& r = m_model->row(static_cast<std::size_t>(row - 1));
-    switch (column) {
-    case RecordModel::Sequence:
-        r.sequence = text.toLongLong();
-        break;
-    case RecordModel::Title:
-        r.title = text;
-        break;
-    case RecordModel::StandardNumber:
-        r.standardNumber = text;
-        break;
-    case RecordModel::Marc:
-        r.record = Gbk::encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
-                                                   static_cast<std::size_t>(text.size())));
-        break;
-    default:
-        return;
-    }
-    m_model->rowChanged(static_cast<std::size_t>(row - 1));
-}
-
 const MarcRecord& GridControl::recordAt(int row) const
 {
     return isRecordRow(row) ? m_model->rows()[static_cast<std::size_t>(row - 1)].record : kNoRecord;
-}
-
-void GridControl::setRecordAt(int row, MarcRecord record)
-{
-    if (!isRecordRow(row))
-        return;
-    m_model->row(static_cast<std::size_t>(row - 1)).record = std::move(record);
 }
 
 void GridControl::setRow(int row, std::int64_t sequence, const QString& title,
@@ -144,24 +113,9 @@ void GridControl::clear()
     m_model->clearTexts();
 }
 
-void GridControl::setRedraw(int mode)
+void GridControl::setHeadings(const QStringList& texts,
+                              const std::vector<Qt::Alignment>& alignments)
 {
-    setUpdatesEnabled(mode != 0);
-}
-
-void GridControl::setFormat(const QString& format)
-{
-    QStringList texts;
-    std::vector<Qt::Alignment> alignments;
-    for (QString column : format.split(QLatin1Char('|'))) {
-        Qt::Alignment a = Qt::AlignLeft | Qt::AlignVCenter;
-        if (column.startsWith(QLatin1Char('^'))) {
-            a = Qt::AlignCenter;
-            column.remove(0, 1);
-        }
-        texts << column;
-        alignments.push_back(a);
-    }
     m_model->setHeadings(texts, alignments);
 }
 
@@ -178,11 +132,6 @@ void GridControl::setColumnWidthTwips(int column, int twips)
 double GridControl::widthTwips() const
 {
     return pixelsToTwips(width(), logicalDpi(this));
-}
-
-double GridControl::heightTwips() const
-{
-    return pixelsToTwips(height(), logicalDpi(this));
 }
 
 void GridControl::selectRange(int row1, int column1, int row2, int column2)
@@ -206,31 +155,11 @@ void GridControl::scrollIntoView(int row, int column)
     scrollTo(m_model->index(row - 1, std::clamp(column, 0, 2)));
 }
 
-void GridControl::setCellTextColour(int row1, int column1, int row2, int column2,
-                                    std::uint32_t colour)
-{
-    for (int row = std::min(row1, row2); row <= std::max(row1, row2); ++row) {
-        if (!isRecordRow(row))
-            continue;
-        RecordRow& r = m_model->row(static_cast<std::size_t>(row - 1));
-        for (int c = std::max(0, std::min(column1, column2));
-             c <= std::min(2, std::max(column1, column2)); ++c)
-            r.colour[static_cast<std::size_t>(c)] = colour;
-        m_model->rowChanged(static_cast<std::size_t>(row - 1));
-    }
-}
-
 std::uint32_t GridControl::cellTextColour(int row, int column) const
 {
     if (!isRecordRow(row) || column < 0 || column > 2)
         return 0;
-    return m_model->rows()[static_cast<std::size_t>(row - 1)]
-        .colour[static_cast<std::size_t>(column)];
-}
-
-void GridControl::removeRow(int row)
-{
-    removeRows(row, 1);
+    return m_model->rows()[static_cast<std::size_t>(row - 1)].modified ? kModifiedColour : 0;
 }
 
 void GridControl::removeRows(int firstRow, int count)
@@ -276,9 +205,27 @@ void GridControl::mouseReleaseEvent(QMouseEvent* event)
     }
 }
 
+void GridControl::keyPressEvent(QKeyEvent* event)
+{
+    // The menu key and Shift+F10 open the context menu under the current row. The
+    // platform's own keyboard context-menu event is ignored below, so the menu opens once.
+    const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
+    const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
+    if (!menuKey && !shiftF10) {
+        QTableView::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+    QRect row = visualRect(selectionModel()->currentIndex());
+    if (!row.isValid())
+        row = QRect(viewport()->rect().topLeft(), QSize(0, 0));
+    if (onMenuKey)
+        onMenuKey(viewport()->mapToGlobal(row.bottomLeft()));
+}
+
 void GridControl::contextMenuEvent(QContextMenuEvent* event)
 {
-    event->accept(); // the right-button press has already shown the menu
+    event->accept(); // the right-button press or the menu key has already shown the menu
 }
 
 } // namespace bibliora

@@ -25,31 +25,28 @@ public:
     int selectionEndRow() const;
 
     QString cellText(int row, int column) const; // column 3 decodes the record
-    void setCellText(int row, int column, const QString& text);
     const MarcRecord& recordAt(int row) const;
-    void setRecordAt(int row, MarcRecord record);
     void setRow(int row, std::int64_t sequence, const QString& title, const QString& standardNumber,
                 MarcRecord record);
 
     void clear();
-    void setRedraw(int mode);
-    void setFormat(const QString& format);
+    // Heading texts of row 0; a column's cells are aligned as its heading.
+    void setHeadings(const QStringList& texts, const std::vector<Qt::Alignment>& alignments);
     void setColumnWidthTwips(int column, int twips);
     double widthTwips() const;
-    double heightTwips() const;
     void selectRange(int row1, int column1, int row2, int column2);
     void scrollIntoView(int row, int column);
-    void setCellTextColour(int row1, int column1, int row2, int column2, std::uint32_t colour);
     std::uint32_t cellTextColour(int row, int column) const;
-    void removeRow(int row);
     void removeRows(int firstRow, int count); // one model operation for a block of rows
 
     std::function<void()> onRowSelected;
     std::function<void(int button, int shift, QPoint pos)> onMouseDown;
+    std::function<void(QPoint globalPos)> onMenuKey;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:

@@ -14,18 +14,10 @@
 
 namespace bibliora {
 
-QStringList QtFileDialog::nameFilters(const QString& filter)
-{
-    const QStringList parts = filter.split(QLatin1Char('|'));
-    QStringList result;
-    for (int i = 0; i + 1 < parts.size(); i += 2)
-        result << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
-    return result;
-}
-
-QString QtFileDialog::showFileDialog(bool isOpen, const QString& title, const QString& filter,
-                                     int filterIndex, int /*flags*/, const QString& initialFolder,
-                                     const QString& fileName, QWidget* owner)
+QString QtFileDialog::showFileDialog(bool isOpen, const QString& title,
+                                     const QList<FileFilter>& fileFilters, int filterIndex,
+                                     const QString& initialFolder, const QString& fileName,
+                                     QWidget* owner)
 {
     QFileDialog dialog(owner, title, initialFolder.isEmpty() ? QDir::currentPath() : initialFolder);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -33,7 +25,9 @@ QString QtFileDialog::showFileDialog(bool isOpen, const QString& title, const QS
     dialog.setFileMode(isOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
     if (!isOpen)
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
-    const QStringList filters = nameFilters(filter);
+    QStringList filters;
+    for (const FileFilter& f : fileFilters)
+        filters << QStringLiteral("%1 (%2)").arg(f.description, f.pattern);
     dialog.setNameFilters(filters);
     if (!filters.isEmpty())
         dialog.selectNameFilter(filters.value(qMax(0, filterIndex - 1)));

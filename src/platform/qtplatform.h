@@ -9,11 +9,9 @@ namespace bibliora {
 class QtFileDialog final : public FileDialog
 {
 public:
-    QString showFileDialog(bool isOpen, const QString& title, const QString& filter,
-                           int filterIndex, int flags, const QString& initialFolder,
-                           const QString& fileName, QWidget* owner) override;
-    // "desc|pattern|desc|pattern" as Qt name filters ("desc (pattern)").
-    static QStringList nameFilters(const QString& filter);
+    QString showFileDialog(bool isOpen, const QString& title, const QList<FileFilter>& filters,
+                           int filterIndex, const QString& initialFolder, const QString& fileName,
+                           QWidget* owner) override;
 };
 
 class QtMessageBox final : public MessageBox

@@ -35,14 +35,13 @@ QVariant RecordModel::data(const QModelIndex& index, int role) const
             return {};
         }
     case Qt::ForegroundRole:
-        if (column < Marc && r.colour[static_cast<std::size_t>(column)] != 0) {
-            const std::uint32_t bgr = r.colour[static_cast<std::size_t>(column)];
-            return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-        }
+        if (column < Marc && r.modified)
+            return QColor(int(kModifiedColour & 0xFF), int((kModifiedColour >> 8) & 0xFF),
+                          int((kModifiedColour >> 16) & 0xFF));
         return {};
     case Qt::TextAlignmentRole:
-        return column == Sequence ? QVariant(Qt::AlignCenter)
-                                  : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        // A column's cells are aligned as its heading.
+        return headerData(column, Qt::Horizontal, role);
     default:
         return {};
     }
@@ -116,6 +115,28 @@ void RecordModel::clearTexts()
         r.record.clear();
     }
     emit dataChanged(index(0, 0), index(static_cast<int>(m_rows.size()) - 1, ColumnCount - 1));
+}
+
+void RecordModel::markSaved(std::size_t r)
+{
+    m_rows[r].modified = true;
+    m_rows[r].unexported = true;
+    rowChanged(r);
+}
+
+void RecordModel::markExported(bool onlyModified)
+{
+    for (RecordRow& r : m_rows)
+        if (!onlyModified || r.modified)
+            r.unexported = false;
+}
+
+std::int64_t RecordModel::unexportedCount() const
+{
+    std::int64_t n = 0;
+    for (const RecordRow& r : m_rows)
+        n += r.unexported ? 1 : 0;
+    return n;
 }
 
 void RecordModel::rowChanged(std::size_t r)

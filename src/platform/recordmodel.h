@@ -43,6 +43,11 @@ public:
     void removeRows(std::size_t first, std::size_t count);
     void clearTexts();
     void rowChanged(std::size_t r);
+    // A save marks its row modified (blue) and not exported; an export of all rows, or of
+    // the modified ones, counts as exporting them.
+    void markSaved(std::size_t r);
+    void markExported(bool onlyModified);
+    std::int64_t unexportedCount() const;
 
 private:
     std::vector<RecordRow> m_rows;

@@ -3,7 +3,6 @@
 #include "marc.h"
 
 #include <QString>
-#include <array>
 #include <cstdint>
 
 namespace bibliora {
@@ -16,7 +15,8 @@ struct RecordRow
     QString title;
     QString standardNumber;
     MarcRecord record;
-    std::array<std::uint32_t, 3> colour{}; // columns 0 to 2; black by default
+    bool modified = false;   // saved at least once since the load: shown in blue
+    bool unexported = false; // saved since the last export that wrote it
 };
 
 inline constexpr std::uint32_t kModifiedColour = 0xFF0000; // pure blue in 0x00BBGGRR

@@ -22,11 +22,13 @@ template <typename T> T next(std::deque<T>& answers, T otherwise)
 class ScriptedFileDialog final : public FileDialog
 {
 public:
-    QString showFileDialog(bool, const QString& title, const QString&, int, int, const QString&,
-                           const QString&, QWidget*) override
+    QString showFileDialog(bool, const QString& title, const QList<FileFilter>& f, int,
+                           const QString&, const QString&, QWidget*) override
     {
+        filters = f;
         return titles << title, next(answers, QString());
     }
+    QList<FileFilter> filters;
     std::deque<QString> answers;
     QStringList titles;
 };
@@ -79,12 +81,14 @@ class ScriptedPopupMenu final : public PopupMenu
 {
 public:
     QPoint cursorPos() const override { return {10, 10}; }
-    int track(const std::vector<PopupItem>& items, const QPoint&) override
+    int track(const std::vector<PopupItem>& items, const QPoint& at) override
     {
         shown.push_back(items);
+        positions.push_back(at);
         return next(answers, 0);
     }
     std::deque<int> answers;
+    std::vector<QPoint> positions;
     std::vector<std::vector<PopupItem>> shown;
 };
 

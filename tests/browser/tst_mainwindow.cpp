@@ -8,6 +8,7 @@
 #include "twips.h"
 
 #include <QAbstractItemModelTester>
+#include <QClipboard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -53,7 +54,7 @@ private slots:
         QCOMPARE(startupPathFrom(3, two), QStringLiteral("a.iso b.iso"));
         Window w;
         w.form->start(startupPathFrom(2, one));
-        QCOMPARE(w.grid().rowCount(), 2);
+        QTRY_COMPARE(w.grid().rowCount(), 2);
         Window none;
         none.form->start(startupPathFrom(3, two)); // names no file: left in the box, nothing loaded
         QCOMPARE(none.text1()->text(), QStringLiteral("a.iso b.iso"));
@@ -66,6 +67,9 @@ private slots:
         w.fake.fileDialog->answers = {m_three};
         w.click("Command1");
         QCOMPARE(w.fake.fileDialog->titles, QStringList{QStringLiteral("选择MARC文件")});
+        QCOMPARE(w.fake.fileDialog->filters.size(), 2);
+        QCOMPARE(w.fake.fileDialog->filters[0].description + w.fake.fileDialog->filters[1].pattern,
+                 QStringLiteral("(ISO2709格式)*.txt"));
         QCOMPARE(w.grid().rowCount(), 4);
         QCOMPARE(w.grid().cellText(1, 1), QStringLiteral("红楼梦"));
         QCOMPARE(w.grid().cellText(3, 0), QStringLiteral("3"));
@@ -73,6 +77,9 @@ private slots:
         QCOMPARE(w.text3()->text(), QStringLiteral("1"));
         QCOMPARE(w.shownText(), displayOf(w.grid().recordAt(1)));
         QVERIFY(w.button("Command4")->isVisible() && w.button("Command5")->isVisible());
+        for (int column : {0, 1, 2}) // "^" before every heading of the format: all centred
+            QCOMPARE(w.grid().model().index(0, column).data(Qt::TextAlignmentRole).toInt(),
+                     int(Qt::AlignCenter));
         QAbstractItemModelTester tester(&w.grid().model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         w.click("Command1"); // cancelled
@@ -173,6 +180,9 @@ private slots:
         type(QStringLiteral("57"));
         QCOMPARE(w.grid().currentRow(), 57);
         QCOMPARE(w.shownText(), displayOf(m_records[56]));
+        type(QStringLiteral("120")); // the last record by its number
+        QCOMPARE(w.form->NowRow(), 120);
+        QCOMPARE(w.shownText(), displayOf(m_records[119]));
         type(QStringLiteral("007"));
         QCOMPARE(w.form->NowRow(), 7);
         QCOMPARE(box->text(), QStringLiteral("007"));
@@ -187,6 +197,22 @@ private slots:
         box->clear();
         w.text2()->setFocus(); // leaving an empty box resets it
         QCOMPARE(box->text(), QStringLiteral("12"));
+    }
+
+    void tabMovesTheFocusOutOfTheRecordText()
+    {
+        Window w;
+        w.load(m_three);
+        w.text2()->setFocus();
+        const QString before = w.text2()->toPlainText();
+        QTest::keyClick(w.text2(), Qt::Key_Tab);
+        QCOMPARE(w.text2()->toPlainText(), before);
+        QVERIFY(!w.text2()->hasFocus());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QVERIFY(w.text2()->hasFocus());
+        QApplication::clipboard()->setText(QStringLiteral("a\tb"));
+        QTest::keyClick(w.text2(), Qt::Key_V, Qt::ControlModifier);
+        QVERIFY(w.text2()->toPlainText().contains(QStringLiteral("a\tb")));
     }
 
     void layoutFollowsTheOuterSize()
@@ -205,6 +231,9 @@ private slots:
         QCOMPARE(w.text2()->geometry(), twipsToPixels(l.text2, dpi));
         QCOMPARE(w.grid().columnWidth(0), twipsToPixels(720, dpi));
         QVERIFY(w.grid().isColumnHidden(3));
+        QTest::mouseClick(w.child<QWidget>("Label2"), Qt::RightButton);
+        QTest::mouseClick(w.child<QWidget>("Label2"), Qt::MiddleButton);
+        QVERIFY(w.fake.shell->addresses.isEmpty()); // only a left click opens the page
         QTest::mouseClick(w.child<QWidget>("Label2"), Qt::LeftButton);
         QCOMPARE(w.fake.shell->addresses, QStringList{BrowserForm::projectAddress()});
     }
@@ -219,6 +248,11 @@ private slots:
             if (!w.label1()->text().startsWith(QStringLiteral("正在预读第")) || rowsMidway)
                 return;
             rowsMidway = w.grid().rowCount();
+            const auto whole = [&] {
+                return w.label1()->fontMetrics().horizontalAdvance(w.label1()->text()) <=
+                       w.label1()->width();
+            };
+            QVERIFY2(whole(), qPrintable(w.label1()->text()));
             w.click("Command1");
             w.click("Command3");
             w.fake.popupMenu->answers = {1};
@@ -229,6 +263,9 @@ private slots:
         w.load(m_big);
         QVERIFY(rowsMidway > 1 && rowsMidway < kBig + 1);
         QCOMPARE(w.label1()->text(), QStringLiteral("/%1").arg(kBig));
+        QVERIFY(w.label1()->fontMetrics().horizontalAdvance(w.label1()->text()) <=
+                w.label1()->width());
+        QVERIFY(w.label1()->geometry().right() < w.button("Command5")->x());
         QVERIFY(w.fake.fileDialog->titles.isEmpty() && w.fake.popupMenu->shown.empty());
 
         Window closing; // closing the window stops a load

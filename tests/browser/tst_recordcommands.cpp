@@ -6,6 +6,7 @@
 #include "menuclass.h"
 
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -68,6 +69,13 @@ private slots:
         QVERIFY(find->isVisible() &&
                 w.fake.messageBox->calls.size() == 3u); // Enter, Escape: nothing
 
+        auto* box = find->findChild<QLineEdit*>(QStringLiteral("Text1"));
+        QApplication::setActiveWindow(find); // as the window manager does when it opens
+        box->selectAll();
+        QTest::keyClick(box, Qt::Key_F, Qt::AltModifier); // no use here: nothing typed
+        QCOMPARE(box->text(), QStringLiteral("同"));
+        QCOMPARE(box->selectedText(), QStringLiteral("同"));
+
         search(find, QStringLiteral("同名")); // two equal titles: the upper one, shown
         QVERIFY(!find->isVisible());
         QCOMPARE(w.form->NowRow(), 3);
@@ -87,6 +95,7 @@ private slots:
         search(find, QString()); // the first empty title
         QCOMPARE(w.form->NowRow(), 5);
         openFind(w);
+        w.fake.messageBox->answers = {MessageAnswer::Yes}; // the saved row was not exported
         w.form->close();
         QVERIFY(!find->isVisible());
     }
@@ -131,12 +140,40 @@ private slots:
         QCOMPARE(w.fake.messageBox->calls.back().text,
                  QStringLiteral("注意,您是否确定删除选中的3条MARC数据信息？"));
         QCOMPARE(w.grid().rowCount(), 2);
+        // The record left moved up into row 1: it is the one shown, and a save numbers it 1.
+        QCOMPARE(w.form->NowRow(), 1);
+        QCOMPARE(w.text3()->text(), QStringLiteral("1"));
+        QCOMPARE(w.shownText(), displayOf(m_records[4]));
+        QCOMPARE(w.grid().cellText(1, 0), QStringLiteral("5"));
+        w.click("Command4");
+        QCOMPARE(w.grid().cellText(1, 0), QStringLiteral("1"));
+        QCOMPARE(w.grid().cellText(1, 2), QStringLiteral("555"));
         w.clickRow(1);
         menu(w, 1, 1); // the last one
         QCOMPARE(w.text3()->text(), QStringLiteral("0"));
         QCOMPARE(w.text2()->toPlainText(), QString());
         QCOMPARE(w.label1()->text(), QStringLiteral("/0"));
         QCOMPARE(w.form->NowRow(), 0);
+    }
+
+    void theMenuKeysOpenTheMenuAtTheCurrentRow()
+    {
+        Window w;
+        w.load(m_five);
+        w.clickRow(2);
+        w.clickRow(3, Qt::ShiftModifier);
+        w.fake.popupMenu->answers = {0, 1};
+        w.fake.messageBox->answers = {MessageAnswer::No};
+        QTest::keyClick(&w.grid(), Qt::Key_Menu);
+        QTest::keyClick(&w.grid(), Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(w.fake.popupMenu->shown.size(), 2u);
+        const QRect row = w.grid().visualRect(w.grid().currentIndex());
+        QCOMPARE(w.grid().currentIndex().row(), 2);
+        QCOMPARE(w.grid().viewport()->mapFromGlobal(w.fake.popupMenu->positions.back()),
+                 row.bottomLeft()); // under the current row, not at the pointer
+        // It acts on the selection, as after a right click.
+        QCOMPARE(w.fake.messageBox->calls.back().text,
+                 QStringLiteral("注意,您是否确定删除选中的2条MARC数据信息？"));
     }
 
     void copyTakesOnlyTheCurrentRecord()
@@ -193,7 +230,57 @@ private slots:
                 QStringLiteral("出现异常错误,详细错误信息如下:\r\n")));
             QVERIFY(w.fake.messageBox->calls.back().text.contains(bad));
         }
+        // A cause without a text of its own still reads in Chinese: a running program.
+        const QString busy = QCoreApplication::applicationFilePath();
+        w.fake.fileDialog->answers = {busy};
+        w.fake.messageBox->answers = {MessageAnswer::Yes};
+        w.click("Command3");
+        QString shown = w.fake.messageBox->calls.back().text;
+        QVERIFY(shown.contains(busy));
+        shown.remove(busy);
+        QVERIFY2(!shown.contains(QRegularExpression(QStringLiteral("[A-Za-z]"))),
+                 qPrintable(shown));
         QCOMPARE(w.grid().rowCount(), 6);
+    }
+
+    void workNotExportedIsAskedAboutBeforeItIsLost()
+    {
+        Window w;
+        w.load(m_five);
+        const QString other =
+            writeLinesFile(m_dir.path(), QStringLiteral("one.iso"), {m_records[0]});
+        w.fake.fileDialog->answers = {m_five};
+        w.click("Command1"); // nothing would be lost: nothing asked
+        QVERIFY(w.fake.messageBox->calls.empty());
+
+        w.clickRow(2);
+        w.click("Command4");
+        w.fake.fileDialog->answers = {other};
+        w.fake.messageBox->answers = {MessageAnswer::No};
+        w.click("Command1");
+        const MessageCall asked = w.fake.messageBox->calls.back();
+        QCOMPARE(asked.text, QStringLiteral("有 1 条修改过的数据尚未导出，确定要打开其他文件吗？"));
+        QCOMPARE(asked.title, QStringLiteral("操作提示"));
+        QVERIFY(asked.defaultButton == MessageAnswer::No);
+        QCOMPARE(w.text1()->text(), m_five); // No: everything as it was
+        QVERIFY(w.button("Command4")->isVisible() && w.button("Command5")->isVisible());
+        QCOMPARE(w.grid().cellTextColour(2, 0), kModifiedColour);
+
+        w.text2()->setFocus();
+        QTest::keyClicks(w.text2(), QStringLiteral("x"));
+        w.fake.messageBox->answers = {MessageAnswer::No};
+        QVERIFY(!w.form->close());
+        QVERIFY(w.form->isVisible());
+        QCOMPARE(
+            w.fake.messageBox->calls.back().text,
+            QStringLiteral("有 1 条修改过的数据尚未导出，当前记录的修改尚未保存，确定要关闭吗？"));
+
+        w.clickRow(3); // another record replaces the edit without asking
+        w.fake.fileDialog->answers = {m_dir.filePath(QStringLiteral("saved.iso"))};
+        menu(w, 5, 1, MessageAnswer::No); // exporting the modified rows counts as exported
+        const std::size_t calls = w.fake.messageBox->calls.size();
+        QVERIFY(w.form->close());
+        QCOMPARE(w.fake.messageBox->calls.size(), calls);
     }
 
     void utf16RecordsExportWithATerminator()

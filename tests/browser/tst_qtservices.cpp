@@ -1,0 +1,126 @@
+// The real Qt services behind the platform interfaces, driven while their modal loops run.
+#include "qtplatform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileDialog>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+using namespace bibliora;
+
+namespace {
+
+// Runs `look` on the modal widget or popup once it is up.
+void whenShown(std::function<bool(QWidget*)> look)
+{
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [timer, look] {
+        QWidget* shown = QApplication::activePopupWidget();
+        if (!shown)
+            shown = QApplication::activeModalWidget();
+        if (shown && look(shown)) {
+            timer->stop();
+            timer->deleteLater();
+        }
+    });
+    timer->start(10);
+}
+
+} // namespace
+
+class QtServicesTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void theMessageBoxDefaultsAndEscapesToNo()
+    {
+        QtMessageBox boxes;
+        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+        QMessageBox::Icon icon = QMessageBox::NoIcon;
+        QString text;
+        whenShown([&](QWidget* w) {
+            auto* box = qobject_cast<QMessageBox*>(w);
+            if (!box)
+                return false;
+            defaultButton = box->standardButton(box->defaultButton());
+            icon = box->icon();
+            text = box->text();
+            QTest::keyClick(box, Qt::Key_Escape);
+            return true;
+        });
+        const MessageAnswer answer =
+            boxes.show(nullptr, QStringLiteral("第一行\r\n第二行"), QStringLiteral("温馨提示"),
+                       MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::No);
+        QVERIFY(answer == MessageAnswer::No);
+        QCOMPARE(defaultButton, QMessageBox::No);
+        QCOMPARE(icon, QMessageBox::Information);
+        QCOMPARE(text, QStringLiteral("第一行\n第二行"));
+    }
+
+    void theSaveDialogOffersTheFiltersAndNeverAsksToOverwrite()
+    {
+        QtFileDialog dialogs;
+        QStringList filters;
+        bool confirms = true;
+        whenShown([&](QWidget* w) {
+            auto* dialog = qobject_cast<QFileDialog*>(w);
+            if (!dialog)
+                return false;
+            filters = dialog->nameFilters();
+            confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            dialog->reject();
+            return true;
+        });
+        const QString chosen =
+            dialogs.showFileDialog(false, QStringLiteral("保存MARC文件"),
+                                   {{QStringLiteral("(ISO2709格式)"), QStringLiteral("*.ISO")},
+                                    {QStringLiteral("文本形式"), QStringLiteral("*.txt")}},
+                                   0, QString(), QString(), nullptr);
+        QCOMPARE(chosen, QString());
+        QCOMPARE(filters, (QStringList{QStringLiteral("(ISO2709格式) (*.ISO)"),
+                                       QStringLiteral("文本形式 (*.txt)")}));
+        QVERIFY(!confirms);
+    }
+
+    void thePopupMenuShowsCaptionsAsGivenAndNumbersSeparators()
+    {
+        QtPopupMenu menus;
+        QStringList texts;
+        whenShown([&](QWidget* w) {
+            auto* menu = qobject_cast<QMenu*>(w);
+            if (!menu)
+                return false;
+            for (QAction* a : menu->actions())
+                texts << (a->isSeparator() ? QStringLiteral("-%1").arg(a->data().toInt())
+                                           : a->text());
+            menu->setActiveAction(menu->actions().constLast());
+            QTest::keyClick(menu, Qt::Key_Return);
+            return true;
+        });
+        const int chosen = menus.track({{1, QStringLiteral("删除&复制"), false},
+                                        {2, QString(), true},
+                                        {3, QStringLiteral("导出"), false}},
+                                       QPoint(20, 20));
+        QCOMPARE(chosen, 3);
+        QCOMPARE(texts, (QStringList{QStringLiteral("删除&&复制"), QStringLiteral("-2"),
+                                     QStringLiteral("导出")}));
+    }
+
+    void theClipboardHoldsThePlainText()
+    {
+        QtClipboard clipboard;
+        clipboard.setText(QStringLiteral("00042nam\x1D"));
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("00042nam\x1D"));
+        clipboard.clear();
+        QCOMPARE(QApplication::clipboard()->text(), QString());
+    }
+};
+
+QTEST_MAIN(QtServicesTest)
+#include "tst_qtservices.moc"

@@ -1,0 +1,108 @@
+// The main window on an X display with a window manager: what only a real frame, real
+// painting and a real process show.
+#include "browsertestsupport.h"
+#include "twips.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QProcess>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace bibliora;
+using namespace bibliora::test;
+
+namespace {
+
+QString xdotool(const QStringList& arguments)
+{
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), arguments);
+    p.waitForFinished(10000);
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+} // namespace
+
+class WindowManagerTest : public QObject
+{
+    Q_OBJECT
+
+    QTemporaryDir m_dir;
+    QString m_big;
+
+private slots:
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        // About a second of loading.
+        m_big = writeLinesFile(
+            m_dir.path(), QStringLiteral("big.iso"),
+            std::vector<std::string>(1000000, makeRecord(QStringLiteral("大文件"), QString())));
+    }
+
+    void theFirstLayoutCountsTheFrame()
+    {
+        Window w;
+        QTRY_VERIFY(w.form->frameGeometry().height() > w.form->height());
+        const double dpi = logicalDpi(w.form.get());
+        const double outerTwips = pixelsToTwips(w.form->frameGeometry().height(), dpi);
+        QTRY_COMPARE(w.grid().height(), twipsToPixels(outerTwips - 675 - 900, dpi));
+    }
+
+    void theGridIsPaintedDuringAStartUpLoad()
+    {
+        // Never shown before the load starts, as at start-up.
+        FakePlatform fake;
+        BrowserForm form(fake.platform());
+        auto* grid = form.findChild<GridControl*>(QStringLiteral("Grid1"));
+        auto* label = form.findChild<QLabel*>(QStringLiteral("Label1"));
+        QColor seen;
+        QTimer look;
+        connect(&look, &QTimer::timeout, this, [&] {
+            // The last look while loading counts: by then the window has long been mapped.
+            if (!label->text().startsWith(QStringLiteral("正在预读第")))
+                return;
+            QWidget* area = grid->viewport();
+            const QPoint at = area->mapToGlobal(QPoint(area->width() / 2, area->height() - 4));
+            const QImage shot = area->screen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage();
+            seen = shot.pixelColor(0, 0);
+        });
+        look.start(20);
+        form.start(m_big);
+        QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("/1000000"), 60000);
+        QVERIFY(seen.isValid());
+        QCOMPARE(seen, grid->viewport()->palette().color(QPalette::Base));
+    }
+
+    void closingDuringAStartUpLoadEndsTheProgram()
+    {
+        QProcess program;
+        program.start(QStringLiteral(BIBLIORA_EXE), {m_big});
+        QVERIFY(program.waitForStarted());
+        QString window;
+        QElapsedTimer clock;
+        clock.start();
+        while (window.isEmpty() && clock.elapsed() < 20000) {
+            window = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                              QStringLiteral("--pid"), QString::number(program.processId()),
+                              QStringLiteral("--name"), QStringLiteral("Bibliora")})
+                         .section(QLatin1Char('\n'), 0, 0);
+            QTest::qWait(20);
+        }
+        QVERIFY(!window.isEmpty());
+        // openbox closes the active window on Alt+F4, as a desktop does.
+        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window,
+                 QStringLiteral("key"), QStringLiteral("alt+F4")});
+        const bool ended = program.waitForFinished(10000);
+        if (!ended)
+            program.kill();
+        QVERIFY2(ended, "the program outlived its window");
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    }
+};
+
+QTEST_MAIN(WindowManagerTest)
+#include "tst_windowmanager.moc"
