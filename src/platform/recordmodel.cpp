@@ -1,5 +1,7 @@
 #include "recordmodel.h"
 
+#include "encoding.h"
+
 #include <QColor>
 
 namespace bibliora {
@@ -40,6 +42,9 @@ QVariant RecordModel::data(const QModelIndex& index, int role) const
             return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
         }
         return {};
+    case Qt::ToolTipRole:
+        // Each record keeps its own encoding; the user sees which one here.
+        return QString::fromLatin1(encodingName(detectEncoding(r.record)));
     case Qt::TextAlignmentRole:
         return column == Sequence ? QVariant(Qt::AlignCenter)
                                   : QVariant(Qt::AlignLeft | Qt::AlignVCenter);

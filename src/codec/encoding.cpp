@@ -1,0 +1,106 @@
+#include "encoding.h"
+
+#include "lookup.h"
+#include "marc.h"
+#include "marc8.h"
+#include "utf8text.h"
+
+#include <cstring>
+
+namespace bibliora {
+namespace {
+
+constexpr char kEscape = '\x1B';
+
+bool hasEscapeSequence(std::string_view record)
+{
+    for (std::size_t i = record.find(kEscape); i != std::string_view::npos;
+         i = record.find(kEscape, i + 1)) {
+        if (i + 2 < record.size() && record[i + 1] && std::strchr("()$,-gbps", record[i + 1]))
+            return true;
+    }
+    return false;
+}
+
+bool hasHighByte(std::string_view record)
+{
+    for (char c : record)
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return true;
+    return false;
+}
+
+bool looksLikeAnsel(std::string_view record)
+{
+    const auto* p = reinterpret_cast<const unsigned char*>(record.data());
+    const std::size_t n = record.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (p[i] < 0x80)
+            continue;
+        const Marc8::ByteKind kind = Marc8::kindOf(p[i]);
+        if (kind == Marc8::ByteKind::Undefined)
+            return false;
+        if (kind == Marc8::ByteKind::Combining) {
+            // A diacritic sits on the next character: a printable one, a sign or another
+            // diacritic, never a delimiter, terminator or the end of the record.
+            if (i + 1 >= n || (p[i + 1] < 0x80 && (p[i + 1] < 0x20 || p[i + 1] == 0x7F)))
+                return false;
+        }
+    }
+    return true;
+}
+
+// UNIMARC and CNMARC name their character set in 100 $a/26-27; "50" is ISO 10646.
+bool declaresUnicode(std::string_view record)
+{
+    if (record.size() > 9 && record[9] == 'a')
+        return true;
+    const DirectoryView dir = directoryOf(record);
+    if (!dir.valid)
+        return false;
+    for (std::size_t e = 0; e + kEntryLength <= dir.entries.size(); e += kEntryLength) {
+        if (dir.entries.substr(e, 3) != "100")
+            continue;
+        const FieldSlice f = fieldAt(record, dir, e);
+        const std::size_t a = f.data.find("\x1F"
+                                          "a");
+        return a != std::string_view::npos && f.data.size() >= a + 2 + 28 &&
+               f.data.substr(a + 2 + 26, 2) == "50";
+    }
+    return false;
+}
+
+} // namespace
+
+Encoding detectEncoding(std::string_view record)
+{
+    if (hasEscapeSequence(record))
+        return Encoding::Marc8;
+    if (!hasHighByte(record))
+        return declaresUnicode(record) ? Encoding::Utf8 : Encoding::Gbk;
+    // GBK Chinese text fails within its first few characters; reading on would only cost time.
+    constexpr std::size_t kGiveUpAfter = 8;
+    const Utf8Text::Scan utf8 = Utf8Text::scan(record, kGiveUpAfter);
+    if (utf8.invalid == 0)
+        return Encoding::Utf8;
+    if (looksLikeAnsel(record))
+        return Encoding::Marc8;
+    if (utf8.sequences > utf8.invalid && declaresUnicode(record))
+        return Encoding::Utf8;
+    return Encoding::Gbk;
+}
+
+const char* encodingName(Encoding encoding)
+{
+    switch (encoding) {
+    case Encoding::Utf8:
+        return "UTF-8";
+    case Encoding::Marc8:
+        return "MARC-8";
+    case Encoding::Gbk:
+        break;
+    }
+    return "GBK";
+}
+
+} // namespace bibliora
