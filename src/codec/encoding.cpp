@@ -5,7 +5,12 @@
 #include "marc8.h"
 #include "utf8text.h"
 
+#include <cstdint>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace bibliora {
 namespace {
@@ -22,12 +27,28 @@ bool hasEscapeSequence(std::string_view record)
     return false;
 }
 
-bool hasHighByte(std::string_view record)
+// The offset of the first byte above 0x7F, or npos. Many bytes at a time: the leader,
+// directory and first fields of most records are ASCII.
+std::size_t firstHighByte(std::string_view record)
 {
-    for (char c : record)
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return true;
-    return false;
+    std::size_t i = 0;
+#ifdef __SSE2__
+    for (; i + 16 <= record.size(); i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(record.data() + i));
+        if (_mm_movemask_epi8(block))
+            break;
+    }
+#endif
+    for (; i + 8 <= record.size(); i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, record.data() + i, 8);
+        if (word & 0x8080808080808080ULL)
+            break;
+    }
+    for (; i < record.size(); ++i)
+        if (static_cast<unsigned char>(record[i]) >= 0x80)
+            return i;
+    return std::string_view::npos;
 }
 
 bool looksLikeAnsel(std::string_view record)
@@ -76,14 +97,17 @@ Encoding detectEncoding(std::string_view record)
 {
     if (hasEscapeSequence(record))
         return Encoding::Marc8;
-    if (!hasHighByte(record))
+    const std::size_t first = firstHighByte(record);
+    if (first == std::string_view::npos)
         return declaresUnicode(record) ? Encoding::Utf8 : Encoding::Gbk;
-    // GBK Chinese text fails within its first few characters; reading on would only cost time.
-    constexpr std::size_t kGiveUpAfter = 8;
-    const Utf8Text::Scan utf8 = Utf8Text::scan(record, kGiveUpAfter);
+    // Everything before `first` is ASCII, valid in every encoding here. GBK Chinese text fails
+    // within its first few characters; reading on would only cost time.
+    const std::string_view rest = record.substr(first);
+    constexpr std::size_t kGiveUpAfter = 2;
+    const Utf8Text::Scan utf8 = Utf8Text::scan(rest, kGiveUpAfter);
     if (utf8.invalid == 0)
         return Encoding::Utf8;
-    if (looksLikeAnsel(record))
+    if (looksLikeAnsel(rest))
         return Encoding::Marc8;
     if (utf8.sequences > utf8.invalid && declaresUnicode(record))
         return Encoding::Utf8;

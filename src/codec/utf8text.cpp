@@ -91,8 +91,12 @@ Utf8Text::Scan Utf8Text::scan(std::string_view bytes, std::size_t giveUpAfter)
             ++i;
             continue;
         }
+        // Most bytes of text in another encoding fail at once: no lead byte, or no
+        // continuation byte after it.
+        const bool hopeless =
+            p[i] < 0xC2 || p[i] > 0xF4 || i + 1 >= bytes.size() || (p[i + 1] & 0xC0) != 0x80;
         char32_t cp;
-        const std::size_t len = sequenceAt(bytes, i, cp);
+        const std::size_t len = hopeless ? 0 : sequenceAt(bytes, i, cp);
         if (len) {
             ++s.sequences;
             i += len;
