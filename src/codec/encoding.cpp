@@ -5,6 +5,7 @@
 #include "marc8.h"
 #include "utf8text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -95,9 +96,14 @@ bool declaresUnicode(std::string_view record)
 
 Encoding detectEncoding(std::string_view record)
 {
-    if (hasEscapeSequence(record))
+    // Only field data says anything: the leader and directory are digits and letters (or, in
+    // a damaged record, bytes no encoding would explain).
+    const std::size_t dataStart = std::min(record.find(kFieldTerminator), record.size());
+    const std::string_view data = record.substr(dataStart);
+    if (hasEscapeSequence(data))
         return Encoding::Marc8;
-    const std::size_t first = firstHighByte(record);
+    const std::size_t high = firstHighByte(data);
+    const std::size_t first = high == std::string_view::npos ? high : dataStart + high;
     if (first == std::string_view::npos)
         return declaresUnicode(record) ? Encoding::Utf8 : Encoding::Gbk;
     // Everything before `first` is ASCII, valid in every encoding here. GBK Chinese text fails
