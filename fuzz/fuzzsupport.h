@@ -32,7 +32,8 @@ inline void require(bool ok, const char* what, const std::string& detail = {})
 // Saving the shown record: its display text with the CR LF the save appends, built again.
 inline MarcRecord save(std::string_view record)
 {
-    return buildIsoRecord(formatRecordText(record) + u"\r\n", kClock);
+    // As the window saves: in the encoding the record is in.
+    return rebuildRecord(record, formatRecordText(record) + u"\r\n", kClock).record;
 }
 
 inline void requireWellFormed(const MarcRecord& built)

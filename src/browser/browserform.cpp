@@ -427,7 +427,8 @@ void BrowserForm::saveCommand()
     QString text = m_recordText->toPlainText();
     text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
     text += QStringLiteral("\r\n");
-    BuildResult built = buildIsoRecordChecked(toView(text), m_platform.clock->now());
+    BuildResult built =
+        rebuildRecord(m_grid->recordAt(m_nowRow), toView(text), m_platform.clock->now());
     if (built.error != BuildError::None) {
         m_platform.messageBox->show(this, buildFailureText(built), QStringLiteral("操作提示"),
                                     MessageButtons::Ok, MessageIcon::Information,
@@ -612,7 +613,8 @@ void BrowserForm::copyCurrentRecord()
     const int row = m_grid->currentRow();
     if (row < 1 || row >= m_grid->rowCount())
         return;
-    const QString text = toQString(Gbk::decode(m_grid->recordAt(row)));
+    const QString text =
+        toQString(recordAsPlainText(m_grid->recordAt(row), m_platform.clock->now()));
     m_platform.clipboard->clear();
     m_platform.clipboard->setText(text);
 }

@@ -69,8 +69,9 @@ GridLoader::Outcome GridLoader::load(const QString& path)
             [&](MarcRecord&& record) {
                 RecordRow row;
                 row.sequence = ++outcome.count;
-                row.title = toQString(titleOf(record));
-                row.standardNumber = toQString(standardNumberOf(record));
+                const RowTexts texts = rowTextsFor(row.sequence, record);
+                row.title = toQString(texts.title);
+                row.standardNumber = toQString(texts.standardNumber);
                 recordBytes += static_cast<double>(record.size()) + 2;
                 row.record = std::move(record);
                 batch.push_back(std::move(row));

@@ -1,5 +1,6 @@
 // bibliora-cli: the record codec on the command line, for batch work and for checking the
-// codec against other MARC tools. Text goes out as UTF-8; built records as GBK bytes.
+// codec against other MARC tools. Text goes out as UTF-8 whatever a record's encoding; built
+// records as the bytes of the encoding asked for.
 #include "codec.h"
 
 #include <cstdio>
@@ -22,12 +23,17 @@ namespace {
 
 const char kUsage[] =
     "Usage:\n"
-    "  bibliora-cli list FILE        one line per record: number, title, ISBN/ISSN "
+    "  bibliora-cli list [--encodings] FILE\n"
+    "                                one line per record: number, title, ISBN/ISSN "
     "(tab-separated)\n"
+    "                                and with --encodings the record's encoding\n"
     "  bibliora-cli show FILE N      the display text of record N (1-based)\n"
-    "  bibliora-cli build [--now YYYY-MM-DDTHH:MM:SS]\n"
+    "  bibliora-cli resave FILE OUT [--now YYYY-MM-DDTHH:MM:SS]\n"
+    "                                show and build every record again, as an unedited save\n"
+    "                                does, and append them to OUT as the export writes them\n"
+    "  bibliora-cli build [--now YYYY-MM-DDTHH:MM:SS] [--encoding gbk|utf-8|marc-8]\n"
     "                                build a record from display text (UTF-8) on standard input\n"
-    "                                and write its GBK bytes to standard output\n"
+    "                                and write its bytes (default GBK) to standard output\n"
     "  bibliora-cli --help           this text\n";
 
 int usageError(const std::string& message)
@@ -98,7 +104,7 @@ bool fileReadable(const char* path, std::string& why)
     return true;
 }
 
-int list(const char* path)
+int list(const char* path, bool withEncodings)
 {
     std::string why;
     if (!fileReadable(path, why)) {
@@ -108,12 +114,16 @@ int list(const char* path)
     Output out;
     std::int64_t n = 0;
     const bool ok = readMarcFile(path, [&](MarcRecord&& record) {
-        ++n;
+        const RowTexts row = rowTextsFor(++n, record);
         out.put(std::to_string(n));
         out.put("\t");
-        out.putEscaped(titleOf(record));
+        out.putEscaped(row.title);
         out.put("\t");
-        out.putEscaped(standardNumberOf(record));
+        out.putEscaped(row.standardNumber);
+        if (withEncodings) {
+            out.put("\t");
+            out.put(encodingName(row.encoding));
+        }
         out.put("\n");
     });
     if (!out.flush()) {
@@ -179,19 +189,110 @@ BuildTime localNow()
                      tm.tm_hour,        tm.tm_min,     tm.tm_sec};
 }
 
-int build(const std::vector<std::string>& args)
+const char* describe(BuildError error)
+{
+    switch (error) {
+    case BuildError::TooFewLines:
+        return "the text has fewer than two lines";
+    case BuildError::EmptySubfield:
+        return "a line has an empty subfield";
+    case BuildError::TooLarge:
+        return "the record is too long for ISO 2709";
+    case BuildError::None:
+        break;
+    }
+    return "";
+}
+
+struct BuildOptions
 {
     BuildTime now = localNow();
+    Encoding encoding = Encoding::Gbk;
+};
+
+// Reads --now (and, where allowed, --encoding) from args; an error message, or empty.
+std::string parseBuildOptions(const std::vector<std::string>& args, bool encodingAllowed,
+                              BuildOptions& options)
+{
     for (std::size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--now" && i + 1 < args.size()) {
             const auto t = parseTime(args[++i]);
             if (!t)
-                return usageError("--now takes YYYY-MM-DDTHH:MM:SS, not " + args[i]);
-            now = *t;
+                return "--now takes YYYY-MM-DDTHH:MM:SS, not " + args[i];
+            options.now = *t;
+        } else if (encodingAllowed && args[i] == "--encoding" && i + 1 < args.size()) {
+            const std::string& name = args[++i];
+            if (name == "gbk")
+                options.encoding = Encoding::Gbk;
+            else if (name == "utf-8")
+                options.encoding = Encoding::Utf8;
+            else if (name == "marc-8")
+                options.encoding = Encoding::Marc8;
+            else
+                return "--encoding takes gbk, utf-8 or marc-8, not " + name;
         } else {
-            return usageError("unknown argument to build: " + args[i]);
+            return "unknown argument: " + args[i];
         }
     }
+    return {};
+}
+
+// Every record shown and built again as an unedited save in the window does, appended to `out`
+// as the export writes: one record per line, CR LF after each. A record that cannot be built
+// is written as it was read and named on standard error.
+int resave(const std::vector<std::string>& args)
+{
+    if (args.size() < 2)
+        return usageError("resave takes FILE and OUT");
+    BuildOptions options;
+    const std::string problem =
+        parseBuildOptions(std::vector<std::string>(args.begin() + 2, args.end()), false, options);
+    if (!problem.empty())
+        return usageError(problem);
+    std::string why;
+    if (!fileReadable(args[0].c_str(), why)) {
+        std::fprintf(stderr, "bibliora-cli: %s: %s\n", args[0].c_str(), why.c_str());
+        return 1;
+    }
+    std::FILE* file = std::fopen(args[1].c_str(), "ab");
+    if (!file) {
+        std::fprintf(stderr, "bibliora-cli: %s: cannot be opened for appending\n", args[1].c_str());
+        return 1;
+    }
+    bool written = true;
+    std::size_t n = 0;
+    const bool read = readMarcFile(args[0], [&](MarcRecord&& record) {
+        ++n;
+        const std::u16string text = formatRecordText(record) + u"\r\n";
+        BuildResult built = rebuildRecord(record, text, options.now);
+        if (built.error != BuildError::None)
+            std::fprintf(stderr, "bibliora-cli: record %zu written unchanged: %s\n", n,
+                         describe(built.error));
+        else
+            record = std::move(built.record);
+        if (record.empty() || record.back() != kRecordTerminator)
+            record.push_back(kRecordTerminator);
+        record += "\r\n";
+        written = written && std::fwrite(record.data(), 1, record.size(), file) == record.size();
+    });
+    written = std::fclose(file) == 0 && written;
+    if (!written) {
+        std::fprintf(stderr, "bibliora-cli: %s: writing failed\n", args[1].c_str());
+        return 1;
+    }
+    if (!read) {
+        std::fprintf(stderr, "bibliora-cli: %s: could not be read to its end\n", args[0].c_str());
+        return 1;
+    }
+    return 0;
+}
+
+int build(const std::vector<std::string>& args)
+{
+    BuildOptions options;
+    const std::string problem = parseBuildOptions(args, true, options);
+    if (!problem.empty())
+        return usageError(problem);
     std::string input((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
     // A byte-order mark some editors put first is not part of the header line.
     if (input.compare(0, 3, "\xEF\xBB\xBF") == 0)
@@ -207,7 +308,7 @@ int build(const std::vector<std::string>& args)
             normalised.push_back(text[i]);
     }
     normalised += u"\r\n";
-    const BuildResult result = buildIsoRecordChecked(normalised, now);
+    const BuildResult result = buildIsoRecordChecked(normalised, options.now, options.encoding);
     switch (result.error) {
     case BuildError::None:
         break;
@@ -248,9 +349,10 @@ int main(int argc, char** argv)
     }
     try {
         if (command == "list") {
-            if (args.size() != 2)
+            const bool withEncodings = args.size() == 3 && args[1] == "--encodings";
+            if (args.size() != 2 && !withEncodings)
                 return usageError("list takes one FILE");
-            return list(args[1].c_str());
+            return list(args.back().c_str(), withEncodings);
         }
         if (command == "show") {
             if (args.size() != 3)
@@ -259,6 +361,8 @@ int main(int argc, char** argv)
         }
         if (command == "build")
             return build(std::vector<std::string>(args.begin() + 1, args.end()));
+        if (command == "resave")
+            return resave(std::vector<std::string>(args.begin() + 1, args.end()));
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bibliora-cli: %s\n", e.what());
         return 1;

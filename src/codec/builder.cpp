@@ -1,9 +1,16 @@
 #include "builder.h"
 
+#include "displaytext.h"
+#include "utf8text.h"
+
+#include "fieldtext.h"
 #include "gbk.h"
+#include "placeholder.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace bibliora {
@@ -59,7 +66,26 @@ int dataTagOf(std::u16string_view line)
 // columns, empty subfields and trimming see the text that is written.
 bool droppedFromLines(char16_t c)
 {
-    return c == u'\n' || c == char16_t(kRecordTerminator) || c == char16_t(kFieldTerminator);
+    return c == u'\n' || c == char16_t(kRecordTerminator) || c == char16_t(kFieldTerminator) ||
+           c == placeholderFor(kRecordTerminator) || c == placeholderFor(kFieldTerminator);
+}
+
+// A leader character taken from the text: the leader must stay 24 ASCII bytes, so a character
+// that would change its length or break the line (CR, LF, Chinese) becomes a blank, as "?"
+// and "#" do.
+char leaderCharacter(char16_t c)
+{
+    return c > 0x20 && c < 0x7F && c != u'?' && c != u'#' ? static_cast<char>(c) : ' ';
+}
+
+// The value of a control-field line. On a line as the display writes it (tag, four spaces,
+// value) the value is everything after the four spaces, so blanks at either end of an 008 or
+// a control number stay; a line typed another way is trimmed.
+std::u16string_view controlValue(std::u16string_view line)
+{
+    if (line.size() >= 7 && line.substr(3, 4) == u"    ")
+        return line.substr(7);
+    return line.size() > 3 ? trimSpaces(line.substr(3)) : std::u16string_view();
 }
 
 class Writer
@@ -104,20 +130,25 @@ private:
     std::string m_fields;
 };
 
-std::string leaderStemFor(std::u16string_view text)
+// Positions 5-9 come from characters 8-12 of the text; 17-19 and 23 from the header line
+// when it is long enough to hold them (the display writes leader position k at character
+// k + 3 of that line).
+std::string leaderStemFor(std::u16string_view text, std::u16string_view header)
 {
     std::string stem;
     if (text.size() < 8)
         return "00000nam0 2200000   45  ";
     std::u16string_view x = text.substr(7, 5);
     stem = "00000";
-    for (char16_t c : x) {
-        // The leader must stay 24 ASCII bytes: a character that would change its length
-        // or break the line (CR, LF, Chinese) becomes a blank, as "?" and "#" do.
-        stem.push_back(c > 0x20 && c < 0x7F && c != u'?' && c != u'#' ? static_cast<char>(c) : ' ');
-    }
+    for (char16_t c : x)
+        stem.push_back(leaderCharacter(c));
     stem.append(5 - x.size(), ' ');
     stem += "2200000   450 ";
+    if (header.size() >= 22)
+        for (std::size_t k = 17; k <= 19; ++k)
+            stem[k] = leaderCharacter(header[k + 2]);
+    if (header.size() >= 26)
+        stem[23] = leaderCharacter(header[25]);
     return stem;
 }
 
@@ -130,7 +161,7 @@ std::string twoDigits(int v)
 
 } // namespace
 
-BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now)
+BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now, Encoding encoding)
 {
     BuildResult result;
     // Lines are the pieces between CRs; the piece after the last CR is never read.
@@ -152,31 +183,27 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
             if (lines[i][k] == u'_')
                 lines[i][k] = u' ';
 
-    // Control fields: the pass stops at the first line whose tag reads as a number above
-    // "100" in character order, so a 001 or 005 below the data fields is not seen.
-    std::u16string f001 =
-        u"01" + Gbk::fromUtf8(twoDigits(now.hour) + twoDigits(now.minute) + twoDigits(now.second));
-    char stamp[32];
-    std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d.0", now.year, now.month, now.day,
-                  now.hour, now.minute, now.second);
-    std::u16string f005 = Gbk::fromUtf8(stamp);
-    std::u16string f003;
-    std::u16string f008;
+    // Control fields 001-009: the pass stops at the first line whose tag reads as a number
+    // above "100" in character order, so a 001 or 005 below the data fields is not seen.
+    // 001 and 005 are always written (generated when missing), the others when they hold a
+    // value; a later line replaces an earlier one with the same tag.
+    std::array<std::optional<std::u16string>, 10> controls;
     for (const std::u16string& line : lines) {
         const std::u16string_view head = std::u16string_view(line).substr(0, 3);
-        const std::u16string_view value = line.size() > 3
-                                              ? trimSpaces(std::u16string_view(line).substr(3))
-                                              : std::u16string_view();
-        if (head == u"001")
-            f001 = value;
-        else if (head == u"003")
-            f003 = value;
-        else if (head == u"005")
-            f005 = value;
-        else if (head == u"008")
-            f008 = value;
+        if (head.size() == 3 && head[0] == u'0' && head[1] == u'0' && head[2] >= u'1' &&
+            head[2] <= u'9')
+            controls[head[2] - u'0'] = std::u16string(controlValue(line));
         if (parseNumber(head) && head > std::u16string_view(u"100"))
             break;
+    }
+    if (!controls[1])
+        controls[1] = u"01" + Gbk::fromUtf8(twoDigits(now.hour) + twoDigits(now.minute) +
+                                            twoDigits(now.second));
+    if (!controls[5]) {
+        char stamp[32];
+        std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d.0", now.year, now.month,
+                      now.day, now.hour, now.minute, now.second);
+        controls[5] = Gbk::fromUtf8(stamp);
     }
 
     Writer writer;
@@ -184,18 +211,17 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
     // The display shows a subfield delimiter in a control field as "■" and reads "■" back as
     // itself, so a delimiter pasted into a control line is written as that "■" at once: saving
     // the record again then gives the same bytes.
-    const auto control = [&](std::string_view tag, std::u16string value) {
+    bool fits = true;
+    for (int tag = 1; tag <= 9; ++tag) {
+        if (!controls[tag] || (controls[tag]->empty() && tag != 1 && tag != 5))
+            continue;
+        std::u16string& value = *controls[tag];
         std::replace(value.begin(), value.end(), char16_t(kSubfieldDelimiter), kDisplayDelimiter);
         content.clear();
-        Gbk::appendEncoded(content, value);
-        return writer.add(tag, content);
-    };
-    bool fits = control("001", f001);
-    if (!f003.empty())
-        fits = fits && control("003", f003);
-    fits = fits && control("005", f005);
-    if (!f008.empty())
-        fits = fits && control("008", f008);
+        FieldText::appendBytes(content, encoding, value);
+        const char tagText[4] = {'0', '0', static_cast<char>('0' + tag), 0};
+        fits = fits && writer.add(tagText, content);
+    }
 
     // Data fields by ascending tag; every line of a tag is written, in text order.
     std::vector<std::pair<int, std::size_t>> order;
@@ -239,22 +265,46 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
         if (characterCount(fieldText) <= 4)
             continue;
         content.clear();
-        Gbk::appendEncoded(content, fieldText);
+        FieldText::appendBytes(content, encoding, fieldText);
         char tagText[4];
         std::snprintf(tagText, sizeof tagText, "%03d", tag);
         fits = fits && writer.add(tagText, content);
     }
 
-    if (!fits || !writer.finish(leaderStemFor(text), result.record)) {
+    if (!fits || !writer.finish(leaderStemFor(text, lines[0]), result.record)) {
         result.record.clear();
         result.error = BuildError::TooLarge;
     }
     return result;
 }
 
-MarcRecord buildIsoRecord(std::u16string_view text, const BuildTime& now)
+MarcRecord buildIsoRecord(std::u16string_view text, const BuildTime& now, Encoding encoding)
 {
-    return buildIsoRecordChecked(text, now).record;
+    return buildIsoRecordChecked(text, now, encoding).record;
+}
+
+BuildResult rebuildRecord(std::string_view shown, std::u16string_view text, const BuildTime& now)
+{
+    return buildIsoRecordChecked(text, now, detectEncoding(shown));
+}
+
+std::u16string recordAsPlainText(std::string_view record, const BuildTime& now)
+{
+    switch (detectEncoding(record)) {
+    case Encoding::Gbk:
+        return Gbk::decode(record);
+    case Encoding::Utf8:
+        return Utf8Text::decode(record);
+    case Encoding::Marc8:
+        break;
+    }
+    std::u16string text = formatRecordText(record, Encoding::Marc8) + u"\r\n";
+    // Leader/09, character 12 of the header line, declares UTF-8.
+    constexpr std::size_t kLeader09 = 11;
+    if (text.size() > kLeader09 && text[kLeader09] != u'\r')
+        text[kLeader09] = u'a';
+    const MarcRecord utf8 = buildIsoRecord(text, now, Encoding::Utf8);
+    return Utf8Text::decode(utf8.empty() ? record : utf8);
 }
 
 } // namespace bibliora

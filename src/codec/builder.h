@@ -1,5 +1,6 @@
 #pragma once
 
+#include "encoding.h"
 #include "marc.h"
 
 #include <string>
@@ -33,10 +34,23 @@ struct BuildResult
     std::size_t line = 0; // 1-based line of an EmptySubfield
 };
 
-// Builds a new ISO 2709 record (GBK bytes) from edited display text that ends in CR LF.
-BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now);
+// Builds a new ISO 2709 record from edited display text that ends in CR LF, its fields
+// written in `encoding` (and every length counting those bytes). Placeholders (U+2800 + b)
+// become the bytes they stand for.
+BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now,
+                                  Encoding encoding = Encoding::Gbk);
 
 // The same, empty when no record can be built.
-MarcRecord buildIsoRecord(std::u16string_view text, const BuildTime& now);
+MarcRecord buildIsoRecord(std::u16string_view text, const BuildTime& now,
+                          Encoding encoding = Encoding::Gbk);
+
+// Saves the edited text of record `shown` in the encoding that record is in, so that a file
+// keeps its encoding.
+BuildResult rebuildRecord(std::string_view shown, std::u16string_view text, const BuildTime& now);
+
+// The record as plain text, for the clipboard: GBK and UTF-8 records decoded; a MARC-8
+// record, which has no plain-text form, as it would be saved in UTF-8 (leader/09 "a", lengths
+// counting UTF-8 bytes).
+std::u16string recordAsPlainText(std::string_view record, const BuildTime& now);
 
 } // namespace bibliora

@@ -1,6 +1,6 @@
 #include "displaytext.h"
 
-#include "gbk.h"
+#include "fieldtext.h"
 #include "lookup.h"
 #include "marc.h"
 
@@ -27,12 +27,17 @@ std::size_t entryCount(std::size_t directoryLength)
 
 std::u16string formatRecordText(std::string_view record)
 {
+    return formatRecordText(record, detectEncoding(record));
+}
+
+std::u16string formatRecordText(std::string_view record, Encoding encoding)
+{
     if (record.empty())
         return {};
     std::u16string out = u"HEA    ";
     const std::string_view leader = record.substr(0, kLeaderLength);
     if (leader.size() > 5)
-        Gbk::appendDecoded(out, leader.substr(5));
+        FieldText::appendForDisplay(out, encoding, leader.substr(5), true);
     out += u"\r\n";
 
     const DirectoryView dir = directoryOf(record);
@@ -49,16 +54,18 @@ std::u16string formatRecordText(std::string_view record)
         const FieldSlice f = fieldAt(record, dir, entryStart);
         if (!f.numbersValid || f.data.empty())
             continue;
+        const auto tagNumber = parseNumber(f.tag);
+        const bool control = !tagNumber || *tagNumber < 10;
         field.clear();
-        Gbk::appendDecoded(field, withoutFieldTerminators(f.data, scratch));
+        FieldText::appendForDisplay(field, encoding, withoutFieldTerminators(f.data, scratch),
+                                    control);
         // A field holding nothing but its terminator still gives a line ("tag" and two spaces).
 
         if (!first)
             out += u"\r\n";
         first = false;
-        Gbk::appendDecoded(out, f.tag);
-        const auto tagNumber = parseNumber(f.tag);
-        if (!tagNumber || *tagNumber < 10) {
+        FieldText::appendForDisplay(out, encoding, f.tag, true);
+        if (control) {
             out += u"    ";
             appendWithDisplayDelimiters(out, field);
             continue;

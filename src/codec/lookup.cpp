@@ -1,5 +1,6 @@
 #include "lookup.h"
 
+#include "fieldtext.h"
 #include "gbk.h"
 
 namespace bibliora {
@@ -47,6 +48,15 @@ FieldSlice fieldAt(std::string_view record, const DirectoryView& dir, std::size_
 
 std::u16string lookupSubfield(std::string_view record, std::u16string_view spec)
 {
+    return lookupSubfield(record, spec, detectEncoding(record));
+}
+
+std::u16string lookupSubfield(std::string_view record, std::u16string_view spec, Encoding encoding)
+{
+    // Code page 936 keeps its direct decoder: loading a large file makes these calls.
+    const auto decode = [encoding](std::string_view bytes) {
+        return encoding == Encoding::Gbk ? Gbk::decode(bytes) : FieldText::value(encoding, bytes);
+    };
     if (record.empty() || spec.size() != 4)
         return {};
     const DirectoryView dir = directoryOf(record);
@@ -63,8 +73,9 @@ std::u16string lookupSubfield(std::string_view record, std::u16string_view spec)
             return {};
         std::string scratch;
         if (wholeField)
-            return Gbk::decode(withoutFieldTerminators(f.data, scratch));
-        // Subfields are cut on the bytes: 0x1E and 0x1F never occur inside a GBK character.
+            return decode(withoutFieldTerminators(f.data, scratch));
+        // Subfields are cut on the bytes: 0x1E and 0x1F never occur inside a character of any
+        // of the encodings (GBK trail bytes are 0x40 or above).
         std::size_t pos = f.data.find(kSubfieldDelimiter);
         while (pos != std::string_view::npos) {
             const std::size_t next = f.data.find(kSubfieldDelimiter, pos + 1);
@@ -75,9 +86,9 @@ std::u16string lookupSubfield(std::string_view record, std::u16string_view spec)
                 const auto first = static_cast<unsigned char>(cleaned[0]);
                 if (first < 0x80) {
                     if (char16_t(first) == code)
-                        return Gbk::decode(std::string_view(cleaned).substr(1));
+                        return decode(std::string_view(cleaned).substr(1));
                 } else {
-                    const std::u16string text = Gbk::decode(cleaned);
+                    const std::u16string text = decode(cleaned);
                     if (!text.empty() && text[0] == code)
                         return text.substr(1);
                 }

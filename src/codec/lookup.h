@@ -1,5 +1,6 @@
 #pragma once
 
+#include "encoding.h"
 #include "marc.h"
 
 #include <string>
@@ -11,6 +12,8 @@ namespace bibliora {
 // 001 or 005. Empty when the value is absent, empty, or the record cannot be read. The first
 // matching subfield wins even when its value is empty.
 std::u16string lookupSubfield(std::string_view record, std::u16string_view spec);
+// The same for a record whose encoding is known.
+std::u16string lookupSubfield(std::string_view record, std::u16string_view spec, Encoding encoding);
 
 // Locates field data: the byte range of directory entry `index` in `record`, clipped to the
 // record. Shared by the look-up and the display text.

@@ -235,16 +235,26 @@ bool readMarcFile(const std::filesystem::path& path, const RecordSink& onRecord,
 
 std::u16string titleOf(std::string_view record)
 {
-    std::u16string title = lookupSubfield(record, u"200a");
+    return titleOf(record, detectEncoding(record));
+}
+
+std::u16string titleOf(std::string_view record, Encoding encoding)
+{
+    std::u16string title = lookupSubfield(record, u"200a", encoding);
     if (title.empty())
-        title = lookupSubfield(record, u"245a");
+        title = lookupSubfield(record, u"245a", encoding);
     return title;
 }
 
 std::u16string standardNumberOf(std::string_view record)
 {
+    return standardNumberOf(record, detectEncoding(record));
+}
+
+std::u16string standardNumberOf(std::string_view record, Encoding encoding)
+{
     for (const char16_t* spec : {u"010a", u"020a", u"011a", u"091a", u"016a"}) {
-        std::u16string value = lookupSubfield(record, spec);
+        std::u16string value = lookupSubfield(record, spec, encoding);
         if (!value.empty())
             return value;
     }
@@ -256,8 +266,9 @@ RowTexts rowTextsFor(std::int64_t n, std::string_view record)
     RowTexts row;
     const std::string digits = std::to_string(n);
     row.sequence.assign(digits.begin(), digits.end());
-    row.title = titleOf(record);
-    row.standardNumber = standardNumberOf(record);
+    row.encoding = detectEncoding(record);
+    row.title = titleOf(record, row.encoding);
+    row.standardNumber = standardNumberOf(record, row.encoding);
     return row;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "encoding.h"
 #include "marc.h"
 
 #include <cstdint>
@@ -43,12 +44,16 @@ struct RowTexts
     std::u16string sequence;
     std::u16string title;
     std::u16string standardNumber;
+    Encoding encoding = Encoding::Gbk;
 };
 
 // Title: 200 $a, else 245 $a. Standard number: the first non-empty of 010 $a, 020 $a,
 // 011 $a, 091 $a, 016 $a.
+// Each looks the record's encoding up unless told it.
 std::u16string titleOf(std::string_view record);
+std::u16string titleOf(std::string_view record, Encoding encoding);
 std::u16string standardNumberOf(std::string_view record);
+std::u16string standardNumberOf(std::string_view record, Encoding encoding);
 RowTexts rowTextsFor(std::int64_t n, std::string_view record);
 
 } // namespace bibliora

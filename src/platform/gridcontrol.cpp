@@ -1,5 +1,6 @@
 #include "gridcontrol.h"
 
+#include "fieldtext.h"
 #include "gbk.h"
 #include "twips.h"
 
@@ -82,7 +83,7 @@ QString GridControl::cellText(int row, int column) const
     case RecordModel::StandardNumber:
         return r.standardNumber;
     case RecordModel::Marc: {
-        const std::u16string text = Gbk::decode(r.record);
+        const std::u16string text = FieldText::value(detectEncoding(r.record), r.record);
         return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
     }
     default:

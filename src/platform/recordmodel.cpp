@@ -1,5 +1,7 @@
 #include "recordmodel.h"
 
+#include "encoding.h"
+
 #include <QColor>
 
 namespace bibliora {
@@ -39,6 +41,9 @@ QVariant RecordModel::data(const QModelIndex& index, int role) const
             return QColor(int(kModifiedColour & 0xFF), int((kModifiedColour >> 8) & 0xFF),
                           int((kModifiedColour >> 16) & 0xFF));
         return {};
+    case Qt::ToolTipRole:
+        // Each record keeps its own encoding; the user sees which one here.
+        return QString::fromLatin1(encodingName(detectEncoding(r.record)));
     case Qt::TextAlignmentRole:
         // A column's cells are aligned as its heading.
         return headerData(column, Qt::Horizontal, role);

