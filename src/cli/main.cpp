@@ -15,6 +15,9 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#include <windows.h>
+
+#include <shellapi.h> // after windows.h, which it needs
 #endif
 
 using namespace bibliora;
@@ -89,10 +92,26 @@ private:
     std::string m_buffer;
 };
 
+// Arguments are UTF-8 on every system (on Windows main() makes them so), and so are the
+// paths they name.
+std::filesystem::path fsPath(const std::string& utf8)
+{
+    return std::filesystem::u8path(utf8);
+}
+
+std::FILE* openForAppending(const std::string& path)
+{
+#ifdef _WIN32
+    return _wfopen(fsPath(path).c_str(), L"ab");
+#else
+    return std::fopen(path.c_str(), "ab");
+#endif
+}
+
 bool fileReadable(const char* path, std::string& why)
 {
     std::error_code ec;
-    std::filesystem::path p(path);
+    const std::filesystem::path p = fsPath(path);
     if (!std::filesystem::exists(p, ec)) {
         why = "no such file";
         return false;
@@ -113,7 +132,7 @@ int list(const char* path, bool withEncodings)
     }
     Output out;
     std::int64_t n = 0;
-    const bool ok = readMarcFile(path, [&](MarcRecord&& record) {
+    const bool ok = readMarcFile(fsPath(path), [&](MarcRecord&& record) {
         const RowTexts row = rowTextsFor(++n, record);
         out.put(std::to_string(n));
         out.put("\t");
@@ -149,7 +168,7 @@ int show(const char* path, const char* number)
         return usageError(std::string("not a record number: ") + number);
     unsigned long long n = 0;
     std::optional<MarcRecord> found;
-    readMarcFile(path, [&](MarcRecord&& record) {
+    readMarcFile(fsPath(path), [&](MarcRecord&& record) {
         if (++n == *wanted)
             found = std::move(record);
     });
@@ -254,14 +273,14 @@ int resave(const std::vector<std::string>& args)
         std::fprintf(stderr, "bibliora-cli: %s: %s\n", args[0].c_str(), why.c_str());
         return 1;
     }
-    std::FILE* file = std::fopen(args[1].c_str(), "ab");
+    std::FILE* file = openForAppending(args[1]);
     if (!file) {
         std::fprintf(stderr, "bibliora-cli: %s: cannot be opened for appending\n", args[1].c_str());
         return 1;
     }
     bool written = true;
     std::size_t n = 0;
-    const bool read = readMarcFile(args[0], [&](MarcRecord&& record) {
+    const bool read = readMarcFile(fsPath(args[0]), [&](MarcRecord&& record) {
         ++n;
         const std::u16string text = formatRecordText(record) + u"\r\n";
         BuildResult built = rebuildRecord(record, text, options.now);
@@ -338,8 +357,21 @@ int main(int argc, char** argv)
 #ifdef _WIN32
     // The same bytes on every system: no CR added before each LF.
     _setmode(_fileno(stdout), _O_BINARY);
-#endif
+    // The arguments as Windows holds them, in UTF-16, so that a path outside the ANSI code
+    // page still names its file; argv would have lost such characters.
+    (void)argc;
+    (void)argv;
+    std::vector<std::string> args;
+    int wideCount = 0;
+    if (wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &wideCount)) {
+        for (int i = 1; i < wideCount; ++i)
+            args.push_back(
+                Gbk::toUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(wide[i]))));
+        LocalFree(wide);
+    }
+#else
     std::vector<std::string> args(argv + 1, argv + argc);
+#endif
     if (args.empty())
         return usageError("no command given");
     const std::string& command = args[0];
