@@ -275,7 +275,8 @@ private slots:
         m_form->close();
         QCOMPARE(skinState().fadeTimerCount(), 0);
         QCOMPARE(skinState().skinnedButtonCount() + skinState().hookedFormCount(), 0);
-        for (QObject* w : m_form->findChildren<QWidget*>() << m_form.get())
+        const QList<QWidget*> all = m_form->findChildren<QWidget*>() << m_form.get();
+        for (const QWidget* w : all)
             for (const char* name : kStateNames)
                 QVERIFY2(!w->property(name).isValid(), name);
         QVERIFY(!showsSkin(ok));
