@@ -11,7 +11,7 @@ struct GivenRow
 {
     int face;
     int row;
-    std::array<Colour, 5> left;
+    std::array<QRgb, 5> left;
 };
 
 constexpr GivenRow kGivenRows[] = {
@@ -83,21 +83,21 @@ int mirroredColumn(int column)
 }
 
 // Per channel, rounded to the nearest value.
-Colour between(Colour a, Colour b, int step, int steps)
+QRgb between(QRgb a, QRgb b, int step, int steps)
 {
-    Colour out = 0;
+    QRgb out = 0;
     for (int shift = 16; shift >= 0; shift -= 8) {
         const int ca = static_cast<int>((a >> shift) & 0xFF);
         const int cb = static_cast<int>((b >> shift) & 0xFF);
         const int c = (ca * (steps - step) + cb * step + steps / 2) / steps;
-        out |= static_cast<Colour>(c) << shift;
+        out |= static_cast<QRgb>(c) << shift;
     }
     return out;
 }
 
 } // namespace
 
-Colour atlasTemplateColour(int face, int row, int column)
+QRgb atlasTemplateColour(int face, int row, int column)
 {
     if (face < 0 || face >= kFaceCount || row < 0 || row >= kFaceRows || column < 0 ||
         column >= kAtlasWidth)
@@ -115,6 +115,16 @@ Colour atlasTemplateColour(int face, int row, int column)
     return between(givenRow(face, above)->left[static_cast<std::size_t>(x)],
                    givenRow(face, below)->left[static_cast<std::size_t>(x)], row - above,
                    below - above);
+}
+
+QImage buildAtlas()
+{
+    QImage atlas(kAtlasWidth, kAtlasHeight, QImage::Format_RGB32);
+    for (int y = 0; y < kAtlasHeight; ++y)
+        for (int x = 0; x < kAtlasWidth; ++x)
+            atlas.setPixel(x, y,
+                           0xFF000000u | atlasTemplateColour(y / kFaceRows, y % kFaceRows, x));
+    return atlas;
 }
 
 } // namespace bibliora::skin

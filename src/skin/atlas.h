@@ -1,7 +1,8 @@
 #pragma once
 
 #include "buttonface.h"
-#include "windowtypes.h"
+
+#include <QImage>
 
 namespace bibliora::skin {
 
@@ -11,7 +12,10 @@ constexpr int kAtlasWidth = 9;
 constexpr int kFaceRows = 21;
 constexpr int kAtlasHeight = 84;
 
-// The colour of one template pixel; 0 outside the atlas.
-Colour atlasTemplateColour(int face, int row, int column);
+// The colour of one template pixel as 0xRRGGBB; 0 outside the atlas.
+QRgb atlasTemplateColour(int face, int row, int column);
+
+// The 9 x 84 atlas, plotted pixel by pixel from the templates. It needs no display.
+QImage buildAtlas();
 
 } // namespace bibliora::skin

@@ -1,464 +1,375 @@
 #include "buttonskin.h"
 
-#include "buttonface.h"
-#include "skinprops.h"
+#include "atlas.h"
+#include "faces.h"
 
-#include <algorithm>
+#include <QAbstractScrollArea>
+#include <QAbstractSpinBox>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+#include <optional>
 
 namespace bibliora::skin {
 
 namespace {
 
-constexpr std::size_t kClassNameLimit = 255;
-constexpr Colour kFrameColour = 0x54A5D5;
-constexpr Colour kDisabledFrameColour = 0xCCCCCC;
-constexpr int kCornerEllipse = 3;
+constexpr char kHooked[] = "PROCADDR";
+constexpr char kMouseFlag[] = "MOUSEFLAG";
+constexpr char kTimerId[] = "TIMERID";
+constexpr char kOldState[] = "OLDSTATE";
+constexpr char kAlphaLevel[] = "ALPHALEVEL";
 
-std::string lowerCase(std::string s)
+int prop(const QObject* object, const char* name)
 {
-    std::transform(s.begin(), s.end(), s.begin(), [](char c) {
-        return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-    });
-    return s;
+    return object->property(name).toInt();
 }
 
-bool isButtonClassName(const std::string& cls)
+ButtonFace faceOf(const QObject* button)
 {
-    return cls == "thundercommandbutton" || cls == "thunderrt6commandbutton" || cls == "button";
+    return static_cast<ButtonFace>(prop(button, kOldState));
 }
 
-bool isFormClassName(const std::string& cls)
+// Message boxes, file dialogs and forms; not menus, tool tips or other pop-ups.
+bool isForm(const QWidget* widget)
 {
-    return cls == "#32770" || cls == "thunderformdc" || cls == "thunderrt6formdc" || cls == "form";
+    return widget && widget->isWindow() &&
+           (widget->windowType() == Qt::Window || widget->windowType() == Qt::Dialog);
 }
 
-// Check boxes, radio buttons and group boxes share the system button class but are not push
-// buttons: drawn with push-button faces they would lose the mark that shows their state.
-bool isPushButtonStyle(std::uint32_t windowStyle)
+// Text boxes, spin boxes and framed views and panels drawn sunken.
+bool hasSunkenFrame(const QWidget* widget)
 {
-    switch (windowStyle & style::ButtonTypeMask) {
-    case style::CheckBox:
-    case style::AutoCheckBox:
-    case style::RadioButton:
-    case style::ThreeState:
-    case style::AutoThreeState:
-    case style::GroupBox:
-    case style::AutoRadioButton:
-        return false;
+    if (const auto* edit = qobject_cast<const QLineEdit*>(widget))
+        return edit->hasFrame();
+    if (const auto* spin = qobject_cast<const QAbstractSpinBox*>(widget))
+        return spin->hasFrame();
+    const auto* frame = qobject_cast<const QFrame*>(widget);
+    return frame && frame->frameShape() != QFrame::NoFrame &&
+           frame->frameShadow() == QFrame::Sunken && frame->frameWidth() > 0;
+}
+
+void outline(QPainter& painter, const QRect& r, const QColor& colour)
+{
+    painter.fillRect(QRect(r.left(), r.top(), r.width(), 1), colour);
+    painter.fillRect(QRect(r.left(), r.bottom(), r.width(), 1), colour);
+    painter.fillRect(QRect(r.left(), r.top(), 1, r.height()), colour);
+    painter.fillRect(QRect(r.right(), r.top(), 1, r.height()), colour);
+}
+
+std::optional<ButtonEvent> buttonEventOf(const QWidget* button, const QEvent* event)
+{
+    const auto left = [event] {
+        return static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton;
+    };
+    const auto space = [event] {
+        const auto* key = static_cast<const QKeyEvent*>(event);
+        // A held key repeats its press; the release that Qt pairs with each repeat is not one.
+        return key->key() == Qt::Key_Space &&
+               !(event->type() == QEvent::KeyRelease && key->isAutoRepeat());
+    };
+    switch (event->type()) {
+    case QEvent::Enter:
+    case QEvent::MouseMove:
+        return ButtonEvent::PointerMove;
+    case QEvent::Leave:
+        return ButtonEvent::Leave;
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick:
+        return left() ? std::optional(ButtonEvent::LeftPress) : std::nullopt;
+    case QEvent::MouseButtonRelease:
+        return left() ? std::optional(ButtonEvent::LeftRelease) : std::nullopt;
+    case QEvent::KeyPress:
+        return space() ? std::optional(ButtonEvent::SpacePress) : std::nullopt;
+    case QEvent::KeyRelease:
+        return space() ? std::optional(ButtonEvent::SpaceRelease) : std::nullopt;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        return ButtonEvent::FocusChange;
+    case QEvent::EnabledChange:
+        return button->isEnabled() ? ButtonEvent::Enabled : ButtonEvent::Disabled;
     default:
-        return true;
+        break;
     }
-}
-
-RoundRect buttonRegion(const Rect& r)
-{
-    return RoundRect{0, 0, r.width() + 1, r.height() + 1, kCornerEllipse, kCornerEllipse};
+    return std::nullopt;
 }
 
 } // namespace
 
-ButtonSkin::ButtonSkin(WindowOps& ops) : m_ops(ops)
-{
-    m_formProc = m_ops.registerProc(
-        [this](Window w, Message m, WParam wp, LParam lp) { return formProc(w, m, wp, lp); });
-    m_childProc = m_ops.registerProc(
-        [this](Window w, Message m, WParam wp, LParam lp) { return childProc(w, m, wp, lp); });
-    m_buttonProc = m_ops.registerProc(
-        [this](Window w, Message m, WParam wp, LParam lp) { return buttonProc(w, m, wp, lp); });
-}
+ButtonSkin::ButtonSkin(QObject* parent) : QObject(parent) {}
 
-std::string ButtonSkin::windowClassOf(Window w)
+int ButtonSkin::attachSkin(QWidget* widget)
 {
-    std::string name = m_ops.className(w);
-    const std::size_t nul = name.find('\0');
-    if (nul != std::string::npos)
-        name.resize(nul);
-    if (name.size() > kClassNameLimit)
-        name.resize(kClassNameLimit);
-    return name;
-}
-
-ButtonSkin::Kind ButtonSkin::kindOf(Window w)
-{
-    const std::string cls = lowerCase(windowClassOf(w));
-    if (isButtonClassName(cls))
-        return cls != "button" || isPushButtonStyle(m_ops.windowStyle(w)) ? Kind::Button
-                                                                          : Kind::Other;
-    if (isFormClassName(cls))
-        return Kind::Form;
-    return Kind::Other;
-}
-
-bool ButtonSkin::isFormClass(Window w)
-{
-    return isFormClassName(lowerCase(windowClassOf(w)));
-}
-
-bool ButtonSkin::hooked(Window w)
-{
-    return m_ops.prop(w, kPropProcAddr) != 0;
-}
-
-LResult ButtonSkin::passOn(Window w, Message m, WParam wp, LParam lp)
-{
-    return m_ops.callWindowProc(static_cast<ProcAddr>(m_ops.prop(w, kPropProcAddr)), w, m, wp, lp);
-}
-
-int ButtonSkin::attachSkin(Window w)
-{
-    if (!m_skinReady) {
-        m_skinReady = true;
-        m_userTrackMouseEvent = m_ops.libraryExports("User32", "TrackMouseEvent");
-        buildAtlas();
+    if (!m_ready) {
+        m_ready = true;
+        m_atlas = buildAtlas();
+        qApp->installEventFilter(this);
     }
-    switch (kindOf(w)) {
-    case Kind::Button:
-        return skinButton(w);
-    case Kind::Form:
-        m_ops.enumDescendants(w, [this](Window child) {
-            if (kindOf(child) == Kind::Button)
-                skinButton(child);
-            else
-                hookChild(child);
-        });
-        return hookForm(w);
-    case Kind::Other:
-        break;
-    }
-    return 0;
-}
-
-int ButtonSkin::detachSkin(Window w)
-{
-    switch (kindOf(w)) {
-    case Kind::Button:
-        return unskinButton(w);
-    case Kind::Form:
-        m_ops.enumDescendants(w, [this](Window child) {
-            if (kindOf(child) == Kind::Button)
-                unskinButton(child);
-            else
-                unhookChild(child);
-        });
-        return unhookForm(w);
-    case Kind::Other:
-        break;
-    }
-    return 0;
-}
-
-int ButtonSkin::skinButton(Window w)
-{
-    if (hooked(w))
+    if (auto* button = qobject_cast<QPushButton*>(widget))
+        return skinButton(button);
+    if (!isForm(widget))
         return 0;
-    const Surface dc = m_ops.windowSurface(w);
-    const Rect r = m_ops.windowRect(w);
-    for (int face = 0; face < kFaceCount; ++face) {
-        const Surface s = m_ops.createCompatibleSurface(dc);
-        const Bitmap b = m_ops.createCompatibleBitmap(dc, r.width(), r.height());
-        m_ops.deleteBitmap(m_ops.selectBitmap(s, b));
-        m_ops.setProp(w, faceSurfaceProp(face), static_cast<PropValue>(s));
-        m_ops.setProp(w, faceBitmapProp(face), static_cast<PropValue>(b));
+    for (QPushButton* button : widget->findChildren<QPushButton*>())
+        if (button->window() == widget)
+            skinButton(button);
+    widget->update(); // the flat frames
+    return hookForm(widget);
+}
+
+int ButtonSkin::detachSkin(QWidget* widget)
+{
+    if (auto* button = qobject_cast<QPushButton*>(widget))
+        return unskinButton(button);
+    if (!isForm(widget))
+        return 0;
+    for (QWidget* child : widget->findChildren<QWidget*>()) {
+        if (auto* button = qobject_cast<QPushButton*>(child))
+            unskinButton(button);
+        else if (child->isWindow())
+            unhookForm(child);
     }
-    composeFaces(w);
-    m_ops.releaseSurface(w, dc);
-    m_ops.sendMessage(w, msg::SetButtonStyle, style::OwnerDraw, -1);
-    m_ops.setProp(w, kPropMouseFlag, 0);
-    m_ops.setProp(w, kPropTimerId, 0);
-    m_ops.setProp(
-        w, kPropOldState,
-        static_cast<PropValue>(m_ops.isEnabled(w) ? ButtonFace::Normal : ButtonFace::Disabled));
-    m_ops.setProp(w, kPropAlphaLevel, 0);
-    m_ops.setWindowRegion(w, buttonRegion(r), true);
-    m_ops.setProp(w, kPropProcAddr, m_ops.setWindowProc(w, m_buttonProc));
-    ++m_skinnedButtonCount;
+    return unhookForm(widget);
+}
+
+int ButtonSkin::skinButton(QPushButton* button)
+{
+    if (!button || m_buttons.count(button))
+        return 0;
+    Faces& faces = m_buttons[button];
+    faces.button = button;
+    faces.hadMouseTracking = button->hasMouseTracking();
+    button->setProperty(kMouseFlag, 0);
+    button->setProperty(kTimerId, 0);
+    button->setProperty(kOldState, static_cast<int>(button->isEnabled() ? ButtonFace::Normal
+                                                                        : ButtonFace::Disabled));
+    button->setProperty(kAlphaLevel, 0);
+    button->setProperty(kHooked, 1);
+    // Hot comes back on the first move after a click, with no button held.
+    button->setMouseTracking(true);
+    button->setMask(roundedClip(button->size()));
+    connect(button, &QObject::destroyed, this, &ButtonSkin::forget);
+    button->update();
     return 1;
 }
 
-int ButtonSkin::unskinButton(Window w)
+int ButtonSkin::unskinButton(QPushButton* button)
 {
-    const auto previous = static_cast<ProcAddr>(m_ops.prop(w, kPropProcAddr));
-    if (previous == 0)
+    const auto it = m_buttons.find(button);
+    if (it == m_buttons.end())
         return 0;
-    for (int face = 0; face < kFaceCount; ++face) {
-        m_ops.deleteSurface(static_cast<Surface>(m_ops.prop(w, faceSurfaceProp(face))));
-        m_ops.deleteBitmap(static_cast<Bitmap>(m_ops.prop(w, faceBitmapProp(face))));
-        m_ops.removeProp(w, faceSurfaceProp(face));
-        m_ops.removeProp(w, faceBitmapProp(face));
-    }
-    stopFade(w);
-    m_ops.removeProp(w, kPropMouseFlag);
-    m_ops.removeProp(w, kPropTimerId);
-    m_ops.removeProp(w, kPropOldState);
-    m_ops.removeProp(w, kPropAlphaLevel);
-    m_ops.removeProp(w, kPropProcAddr);
-    m_ops.setWindowStyle(w, m_ops.windowStyle(w) & style::ClearOwnerDrawMask);
-    m_ops.setWindowRegion(w, std::nullopt, true);
-    m_ops.setWindowProc(w, previous);
-    m_ops.invalidate(w);
-    --m_skinnedButtonCount;
-    releaseAtlasWhenUnused();
+    stopFade(button);
+    for (const char* name : {kMouseFlag, kTimerId, kOldState, kAlphaLevel, kHooked})
+        button->setProperty(name, QVariant());
+    button->setMouseTracking(it->second.hadMouseTracking);
+    button->clearMask();
+    disconnect(button, &QObject::destroyed, this, &ButtonSkin::forget);
+    m_buttons.erase(it);
+    button->update();
+    releaseWhenUnused();
     return 1;
 }
 
-int ButtonSkin::hookForm(Window w)
+int ButtonSkin::hookForm(QWidget* window)
 {
-    if (hooked(w))
+    if (!window || m_forms.contains(window))
         return 0;
-    m_ops.setProp(w, kPropProcAddr, m_ops.setWindowProc(w, m_formProc));
-    ++m_hookedFormCount;
+    m_forms.insert(window);
+    window->setProperty(kHooked, 1);
+    connect(window, &QObject::destroyed, this, &ButtonSkin::forget);
     return 1;
 }
 
-int ButtonSkin::unhookForm(Window w)
+int ButtonSkin::unhookForm(QWidget* window)
 {
-    const auto previous = static_cast<ProcAddr>(m_ops.prop(w, kPropProcAddr));
-    if (previous == 0)
+    if (!m_forms.remove(window))
         return 0;
-    m_ops.removeProp(w, kPropProcAddr);
-    m_ops.setWindowProc(w, previous);
-    --m_hookedFormCount;
-    releaseAtlasWhenUnused();
+    window->setProperty(kHooked, QVariant());
+    disconnect(window, &QObject::destroyed, this, &ButtonSkin::forget);
+    window->update(); // the widgets' own frames
+    releaseWhenUnused();
     return 1;
 }
 
-int ButtonSkin::hookChild(Window w)
+int ButtonSkin::startFade(QPushButton* button)
 {
-    if (hooked(w))
+    if (prop(button, kTimerId) != 0)
         return 0;
-    m_ops.setProp(w, kPropProcAddr, m_ops.setWindowProc(w, m_childProc));
-    m_ops.sendMessage(w, msg::NcPaint, 1, 0);
+    const int id = startTimer(kFadePeriodMs, Qt::PreciseTimer);
+    m_timers.insert(id, button);
+    button->setProperty(kTimerId, id);
+    return id;
+}
+
+int ButtonSkin::stopFade(QPushButton* button)
+{
+    const int id = prop(button, kTimerId);
+    if (id == 0)
+        return 0;
+    button->setProperty(kTimerId, 0);
+    killTimer(id);
+    m_timers.remove(id);
     return 1;
 }
 
-int ButtonSkin::unhookChild(Window w)
+void ButtonSkin::timerEvent(QTimerEvent* event)
 {
-    const auto previous = static_cast<ProcAddr>(m_ops.prop(w, kPropProcAddr));
-    if (previous == 0)
-        return 0;
-    m_ops.removeProp(w, kPropProcAddr);
-    m_ops.setWindowProc(w, previous);
-    m_ops.sendMessage(w, msg::NcPaint, 1, 0);
-    return 1;
+    const auto it = m_buttons.find(m_timers.value(event->timerId()));
+    if (it == m_buttons.end())
+        return;
+    Faces& faces = it->second;
+    QPushButton* button = faces.button;
+    int level = prop(button, kAlphaLevel);
+    blendInto(shownPicture(faces), faces.faces[static_cast<std::size_t>(faceOf(button))], level);
+    button->update();
+    level += kFadeStep;
+    if (level > 255) {
+        stopFade(button);
+        level = 0;
+    }
+    button->setProperty(kAlphaLevel, level);
 }
 
-void ButtonSkin::releaseAtlasWhenUnused()
+bool ButtonSkin::eventFilter(QObject* watched, QEvent* event)
 {
-    if (m_skinnedButtonCount <= 0 && m_hookedFormCount <= 0) {
-        releaseAtlas(m_ops, m_atlas);
-        m_skinReady = false;
-    }
-}
-
-LResult ButtonSkin::formProc(Window w, Message m, WParam wp, LParam lp)
-{
-    if (w == 0)
-        return 0;
-    if (!hooked(w))
-        return m_ops.defWindowProc(w, m, wp, lp);
-    if (m == msg::Destroy) {
-        unhookForm(w);
-        return 0;
-    }
-    if (m == msg::Activate) {
-        const auto other = static_cast<Window>(lp);
-        if (other != 0 && other != w && isFormClass(other))
-            attachSkin(other);
-    }
-    return passOn(w, m, wp, lp);
-}
-
-LResult ButtonSkin::childProc(Window w, Message m, WParam wp, LParam lp)
-{
-    if (w == 0)
-        return 0;
-    if (!hooked(w))
-        return m_ops.defWindowProc(w, m, wp, lp);
-    if (m == msg::Destroy) {
-        unhookChild(w);
-        return 0;
-    }
-    const LResult result = passOn(w, m, wp, lp);
-    if (m == msg::NcPaint && (m_ops.windowExStyle(w) & style::ExClientEdge) != 0) {
-        const Rect r = m_ops.windowRect(w);
-        const int width = r.width();
-        const int height = r.height();
-        const Surface window = m_ops.windowSurface(w);
-        const Surface client = m_ops.clientSurface(w);
-        m_ops.frameRect(window, Rect{0, 0, width, height},
-                        m_ops.isEnabled(w) ? kFrameColour : kDisabledFrameColour);
-        m_ops.frameRect(window, Rect{1, 1, width - 1, height - 1}, m_ops.backgroundColour(client));
-        m_ops.frameRect(window, Rect{2, 2, width - 2, height - 2}, m_ops.backgroundColour(client));
-        m_ops.releaseSurface(w, client);
-        m_ops.releaseSurface(w, window);
-    }
-    return result;
-}
-
-LResult ButtonSkin::buttonProc(Window w, Message m, WParam wp, LParam lp)
-{
-    if (w == 0)
-        return 0;
-    if (!hooked(w))
-        return m_ops.defWindowProc(w, m, wp, lp);
-
-    switch (m) {
-    case msg::Destroy:
-        unskinButton(w);
-        return 0;
-    case msg::Paint: {
-        const Rect r = m_ops.windowRect(w);
-        const Surface paint = m_ops.beginPaint(w);
-        const auto face = static_cast<int>(m_ops.prop(w, kPropOldState));
-        m_ops.copy(paint, 0, 0, r.width(), r.height(),
-                   static_cast<Surface>(m_ops.prop(w, faceSurfaceProp(face))), 0, 0);
-        m_ops.endPaint(w, paint);
-        return 0;
-    }
-    case msg::Timer: {
-        fadeStep(w);
-        return passOn(w, m, wp, lp);
-    }
+    if (!watched->isWidgetType())
+        return false;
+    auto* widget = static_cast<QWidget*>(watched);
+    const auto button = m_buttons.find(watched);
+    if (button != m_buttons.end())
+        return buttonEvent(button->second, event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::WindowActivate:
+        spread(widget, event->type());
+        return false;
+    case QEvent::Paint:
+        return paintFlatFrame(widget, event);
     default:
-        break;
+        return false;
     }
+}
 
-    const LResult result = passOn(w, m, wp, lp);
-    // The previous procedure may have closed the button's window and so removed the skin:
-    // then there is no state left to change.
-    if (!hooked(w))
-        return result;
-
-    switch (m) {
-    case msg::Size:
-        resizeFaces(w);
-        break;
-    case msg::SetFocus:
-    case msg::KillFocus:
-        composeFaces(w);
-        m_ops.setProp(w, kPropAlphaLevel, kAlphaOnRelease);
-        startFade(w);
-        break;
-    case msg::Enable:
-        showFaceAtOnce(w, static_cast<int>(wp != 0 ? ButtonFace::Normal : ButtonFace::Disabled));
-        break;
-    case msg::KeyDown:
-        if (wp == kVirtualKeySpace)
-            changeState(w, static_cast<int>(ButtonFace::Pressed), kAlphaOnSpace);
-        break;
-    case msg::KeyUp:
-        if (wp == kVirtualKeySpace) {
-            m_ops.setProp(w, kPropMouseFlag, 0);
-            changeState(w, static_cast<int>(ButtonFace::Normal), kAlphaOnRelease);
-        }
-        break;
-    case msg::MouseMove:
-        if (m_ops.prop(w, kPropMouseFlag) == 0) {
-            m_ops.setProp(w, kPropMouseFlag, 1);
-            trackLeave(w);
-            changeState(w, static_cast<int>(ButtonFace::Hot), kAlphaOnEnter);
-        }
-        break;
-    case msg::LButtonDown:
-        changeState(w, static_cast<int>(ButtonFace::Pressed), kAlphaOnPress);
-        break;
-    case msg::LButtonUp:
-    case msg::MouseLeave:
-        m_ops.setProp(w, kPropMouseFlag, 0);
-        changeState(w, static_cast<int>(ButtonFace::Normal), kAlphaOnRelease);
+bool ButtonSkin::buttonEvent(Faces& faces, QEvent* event)
+{
+    QPushButton* button = faces.button;
+    switch (event->type()) {
+    case QEvent::Paint: {
+        // Always the picture on screen now: Qt repaints a button by itself on every change of
+        // hover, press or focus, and a fade must survive those repaints.
+        QPainter painter(button);
+        painter.drawImage(QPointF(0, 0), shownPicture(faces));
+        return true;
+    }
+    case QEvent::Resize:
+        button->setMask(roundedClip(button->size()));
+        return false;
+    case QEvent::FocusIn:
+    case QEvent::FocusOut:
+        composeFaces(faces); // the focus mark goes on or off all four faces
         break;
     default:
         break;
     }
-    return result;
+    if (const auto look = buttonEventOf(button, event))
+        change(faces, *look);
+    return false;
 }
 
-void ButtonSkin::changeState(Window w, int face, int alpha)
+void ButtonSkin::change(Faces& faces, ButtonEvent event)
 {
-    m_ops.setProp(w, kPropOldState, face);
-    m_ops.setProp(w, kPropAlphaLevel, alpha);
-    startFade(w);
-}
-
-void ButtonSkin::resizeFaces(Window w)
-{
-    const Surface dc = m_ops.windowSurface(w);
-    const Rect r = m_ops.windowRect(w);
-    for (int face = 0; face < kFaceCount; ++face) {
-        const Bitmap b = m_ops.createCompatibleBitmap(dc, r.width(), r.height());
-        const auto s = static_cast<Surface>(m_ops.prop(w, faceSurfaceProp(face)));
-        m_ops.deleteBitmap(m_ops.selectBitmap(s, b));
-        m_ops.setProp(w, faceBitmapProp(face), static_cast<PropValue>(b));
+    QPushButton* button = faces.button;
+    const Transition t = transition({faceOf(button), prop(button, kMouseFlag) != 0}, event);
+    button->setProperty(kOldState, static_cast<int>(t.next.face));
+    button->setProperty(kMouseFlag, t.next.mouseFlag ? 1 : 0);
+    if (t.atOnce) {
+        shownPicture(faces) = faces.faces[static_cast<std::size_t>(t.next.face)];
+        button->update();
     }
-    composeFaces(w);
-    m_ops.releaseSurface(w, dc);
-    m_ops.setWindowRegion(w, buttonRegion(r), true);
-}
-
-void ButtonSkin::showFaceAtOnce(Window w, int face)
-{
-    m_ops.setProp(w, kPropOldState, face);
-    const Rect r = m_ops.windowRect(w);
-    const Surface dc = m_ops.windowSurface(w);
-    m_ops.copy(dc, 0, 0, r.width(), r.height(),
-               static_cast<Surface>(m_ops.prop(w, faceSurfaceProp(face))), 0, 0);
-    m_ops.releaseSurface(w, dc);
-}
-
-void ButtonSkin::fadeStep(Window w)
-{
-    const Rect r = m_ops.windowRect(w);
-    const auto face = static_cast<int>(m_ops.prop(w, kPropOldState));
-    auto alpha = static_cast<int>(m_ops.prop(w, kPropAlphaLevel));
-    const Surface dc = m_ops.windowSurface(w);
-    m_ops.alphaBlend(dc, 0, 0, r.width(), r.height(),
-                     static_cast<Surface>(m_ops.prop(w, faceSurfaceProp(face))), 0, 0, alpha);
-    m_ops.releaseSurface(w, dc);
-    alpha += kFadeStep;
-    if (alpha > 255) {
-        stopFade(w);
-        m_ops.setProp(w, kPropAlphaLevel, 0);
-    } else {
-        m_ops.setProp(w, kPropAlphaLevel, alpha);
+    if (t.fadeFrom != kNoFade) {
+        button->setProperty(kAlphaLevel, t.fadeFrom);
+        startFade(button);
     }
 }
 
-TimerValue ButtonSkin::startFade(Window w)
+void ButtonSkin::composeFaces(Faces& faces)
 {
-    if (m_ops.prop(w, kPropTimerId) != 0)
-        return 0;
-    const TimerValue timer = m_ops.setTimer(w, kFadeTimerId, kFadePeriodMs);
-    m_ops.setProp(w, kPropTimerId, static_cast<PropValue>(timer));
-    return timer;
+    QPushButton* button = faces.button;
+    faces.size = button->size();
+    faces.ratio = button->devicePixelRatio();
+    faces.caption = button->text();
+    faces.font = button->font();
+    for (int face = 0; face < kFaceCount; ++face)
+        faces.faces[static_cast<std::size_t>(face)] =
+            composeFace(m_atlas, static_cast<ButtonFace>(face), faces.size, faces.ratio,
+                        faces.caption, faces.font, button->hasFocus());
 }
 
-int ButtonSkin::stopFade(Window w)
+QImage& ButtonSkin::shownPicture(Faces& faces)
 {
-    const auto timer = static_cast<TimerValue>(m_ops.prop(w, kPropTimerId));
-    if (timer == 0)
-        return 0;
-    m_ops.setProp(w, kPropTimerId, 0);
-    return m_ops.killTimer(w, timer) ? 1 : 0;
+    // A new size, screen, caption or font shows the new faces at once.
+    const QPushButton* button = faces.button;
+    if (faces.size != button->size() || faces.ratio != button->devicePixelRatio() ||
+        faces.caption != button->text() || faces.font != button->font()) {
+        composeFaces(faces);
+        faces.shown = QImage();
+    }
+    const QImage& face = faces.faces[static_cast<std::size_t>(faceOf(button))];
+    if (faces.shown.size() != face.size())
+        faces.shown = face.copy();
+    return faces.shown;
 }
 
-void ButtonSkin::trackLeave(Window w)
+bool ButtonSkin::paintFlatFrame(QWidget* widget, QEvent* event)
 {
-    TrackMouseEventRequest request;
-    request.flags = kTrackLeave;
-    request.window = w;
-    m_ops.trackMouseEvent(
-        m_userTrackMouseEvent ? LeaveNoticeApi::User32 : LeaveNoticeApi::CommonControls, request);
+    if (widget->isWindow() || !m_forms.contains(widget->window()) || !hasSunkenFrame(widget))
+        return false;
+    static_cast<QObject*>(widget)->event(event); // the widget paints itself first
+    const auto* area = qobject_cast<const QAbstractScrollArea*>(widget);
+    const QWidget* client = area ? area->viewport() : widget;
+    const QColor background = client->palette().color(client->backgroundRole());
+    QPainter painter(widget);
+    const QRect r = widget->rect();
+    outline(painter, r, QColor::fromRgb(widget->isEnabled() ? 0x54A5D5u : 0xCCCCCCu));
+    outline(painter, r.adjusted(1, 1, -1, -1), background);
+    outline(painter, r.adjusted(2, 2, -2, -2), background);
+    return true;
 }
 
-void ButtonSkin::buildAtlas()
+void ButtonSkin::spread(QWidget* widget, QEvent::Type type)
 {
-    releaseAtlas(m_ops, m_atlas);
-    m_atlas = skin::buildAtlas(m_ops);
+    if (m_forms.isEmpty())
+        return;
+    if (isForm(widget))
+        attachSkin(widget);
+    else if (type == QEvent::Show && m_forms.contains(widget->window()))
+        skinButton(qobject_cast<QPushButton*>(widget)); // added to a hooked window
 }
 
-void ButtonSkin::composeFaces(Window w)
+void ButtonSkin::forget(QObject* object)
 {
-    skin::composeFaces(m_ops, w, m_atlas.surface);
+    for (auto it = m_timers.begin(); it != m_timers.end();) {
+        if (it.value() == object) {
+            killTimer(it.key());
+            it = m_timers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    m_buttons.erase(object);
+    m_forms.remove(object);
+    releaseWhenUnused();
+}
+
+void ButtonSkin::releaseWhenUnused()
+{
+    if (!m_buttons.empty() || !m_forms.isEmpty())
+        return;
+    m_atlas = QImage();
+    m_ready = false;
+    qApp->removeEventFilter(this);
 }
 
 } // namespace bibliora::skin

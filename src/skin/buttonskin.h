@@ -1,95 +1,94 @@
 #pragma once
 
-#include "faces.h"
-#include "windowops.h"
+#include "buttonstate.h"
 
-#include <string>
+#include <QEvent>
+#include <QFont>
+#include <QHash>
+#include <QImage>
+#include <QObject>
+#include <QSet>
+
+#include <array>
+#include <unordered_map>
+
+class QPushButton;
+class QWidget;
 
 namespace bibliora::skin {
 
-// The button skin of a whole process: it hooks forms and dialog boxes so that the skin spreads
-// to every window that becomes active in place of a hooked one, draws every push button with
-// rounded faces that fade between states, and gives other controls with a sunken client edge a
-// flat frame. All of its state lives in named properties on the windows it touches, apart from
-// the counts and the shared atlas kept here.
+// The button skin of the application. It paints every skinned push button with rounded faces
+// composed from the atlas at the screen's device pixel ratio, fading from the picture shown to
+// the face of each new state, and paints a flat frame over the sunken frame of the other
+// widgets of a hooked window. While a hooked window lives, every window or dialog that is shown
+// or activated is hooked too, however it opens; a window lets go when it is destroyed.
 //
-// Window procedures return what the platform's procedures return; the other operations return
-// 1 when they did something and 0 when there was nothing to do.
-class ButtonSkin final
+// The state of each button is kept in its dynamic properties "MOUSEFLAG", "TIMERID",
+// "OLDSTATE" and "ALPHALEVEL"; "PROCADDR" is 1 on every hooked window and skinned button. The
+// operations return 1 when they did something and 0 when there was nothing to do.
+class ButtonSkin final : public QObject
 {
+    Q_OBJECT
+
 public:
-    explicit ButtonSkin(WindowOps& ops);
-    ButtonSkin(const ButtonSkin&) = delete;
-    ButtonSkin& operator=(const ButtonSkin&) = delete;
+    explicit ButtonSkin(QObject* parent);
 
-    // Skins one button, or hooks a form or dialog box with all its descendants. 1 when the
-    // window itself was newly skinned or hooked. The first call builds the atlas whatever the
-    // window is.
-    int attachSkin(Window w);
-    // The reverse of attachSkin. 1 when the window itself was restored.
-    int detachSkin(Window w);
+    // Skins one push button, or hooks a window with the push buttons in it (not those of the
+    // windows it owns: they are hooked when they show). 1 when the widget itself was newly
+    // skinned or hooked; a second call on a hooked window skins only the buttons added since.
+    // The first call builds the atlas, whatever the widget is.
+    int attachSkin(QWidget* widget);
+    // The reverse of attachSkin, for the windows the window owns as well: a dialog open over
+    // the main window lets go with it.
+    int detachSkin(QWidget* widget);
 
-    int skinButton(Window w);
-    int unskinButton(Window w);
-    int hookForm(Window w);
-    int unhookForm(Window w);
-    int hookChild(Window w);
-    int unhookChild(Window w);
+    int skinButton(QPushButton* button);
+    int unskinButton(QPushButton* button);
+    int hookForm(QWidget* window);
+    int unhookForm(QWidget* window);
+    // Starts the button's 15 ms fade timer unless one runs: the timer's id, or 0.
+    int startFade(QPushButton* button);
+    // Stops the button's fade timer: 1 when one was running.
+    int stopFade(QPushButton* button);
 
-    LResult formProc(Window w, Message m, WParam wp, LParam lp);
-    LResult childProc(Window w, Message m, WParam wp, LParam lp);
-    LResult buttonProc(Window w, Message m, WParam wp, LParam lp);
+    bool skinReady() const { return m_ready; }
+    int skinnedButtonCount() const { return static_cast<int>(m_buttons.size()); }
+    int hookedFormCount() const { return static_cast<int>(m_forms.size()); }
+    int fadeTimerCount() const { return static_cast<int>(m_timers.size()); }
 
-    // Starts the fade timer unless one runs: the new timer's value, or 0.
-    TimerValue startFade(Window w);
-    // Stops the recorded fade timer: 1 when one was stopped.
-    int stopFade(Window w);
-    // Asks for one leave notice when the pointer leaves the button.
-    void trackLeave(Window w);
-
-    void buildAtlas();
-    void composeFaces(Window w);
-    // The window's class name, at most 255 characters, cut at the first NUL.
-    std::string windowClassOf(Window w);
-
-    bool skinReady() const { return m_skinReady; }
-    bool userTrackMouseEvent() const { return m_userTrackMouseEvent; }
-    Surface skinAtlas() const { return m_atlas.surface; }
-    int skinnedButtonCount() const { return m_skinnedButtonCount; }
-    int hookedFormCount() const { return m_hookedFormCount; }
-
-    ProcAddr formProcAddress() const { return m_formProc; }
-    ProcAddr childProcAddress() const { return m_childProc; }
-    ProcAddr buttonProcAddress() const { return m_buttonProc; }
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
-    enum class Kind
+    // The faces of one button, composed for its size, device pixel ratio, caption and font,
+    // and the picture it shows now: a face, or a fade on its way to one.
+    struct Faces
     {
-        Button,
-        Form,
-        Other
+        QPushButton* button = nullptr;
+        std::array<QImage, kFaceCount> faces;
+        QImage shown;
+        QSize size;
+        qreal ratio = 0;
+        QString caption;
+        QFont font;
+        bool hadMouseTracking = false;
     };
 
-    Kind kindOf(Window w);
-    bool isFormClass(Window w);
-    LResult passOn(Window w, Message m, WParam wp, LParam lp);
-    bool hooked(Window w);
-    void releaseAtlasWhenUnused();
-    void fadeStep(Window w);
-    void resizeFaces(Window w);
-    void showFaceAtOnce(Window w, int face);
-    void changeState(Window w, int face, int alpha);
+    bool buttonEvent(Faces& faces, QEvent* event);
+    void change(Faces& faces, ButtonEvent event);
+    void composeFaces(Faces& faces);
+    QImage& shownPicture(Faces& faces);
+    bool paintFlatFrame(QWidget* widget, QEvent* event);
+    void spread(QWidget* widget, QEvent::Type type);
+    void forget(QObject* object);
+    void releaseWhenUnused();
 
-    WindowOps& m_ops;
-    ProcAddr m_formProc = 0;
-    ProcAddr m_childProc = 0;
-    ProcAddr m_buttonProc = 0;
-
-    bool m_skinReady = false;
-    bool m_userTrackMouseEvent = false;
-    SkinAtlas m_atlas;
-    int m_skinnedButtonCount = 0;
-    int m_hookedFormCount = 0;
+    bool m_ready = false;
+    QImage m_atlas;
+    std::unordered_map<const QObject*, Faces> m_buttons; // references stay valid on insertion
+    QSet<const QObject*> m_forms;
+    QHash<int, const QObject*> m_timers;
 };
 
 } // namespace bibliora::skin

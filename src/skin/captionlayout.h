@@ -1,9 +1,7 @@
 #pragma once
 
-#include "windowtypes.h"
-
-#include <string>
-#include <string_view>
+#include <QRect>
+#include <QString>
 
 namespace bibliora::skin {
 
@@ -12,7 +10,7 @@ class TextMeasure
 {
 public:
     virtual ~TextMeasure() = default;
-    virtual int advance(std::u16string_view text) const = 0;
+    virtual int advance(const QString& text) const = 0;
     virtual int lineHeight() const = 0;
 };
 
@@ -21,17 +19,13 @@ public:
 // character as the access key, "&&" shows one "&".
 struct CaptionLayout
 {
-    std::u16string shown;
+    QString shown;
     int accessKey = -1; // index into `shown` of the underlined character, -1 for none
     int x = 0;          // left edge of the shown text
     int y = 0;          // top of the line
     int width = 0;      // advance of the shown text
-    bool elided = false;
 };
 
-inline constexpr std::u16string_view kEllipsis = u"...";
-
-CaptionLayout layoutCaption(std::u16string_view caption, const Rect& box,
-                            const TextMeasure& measure);
+CaptionLayout layoutCaption(const QString& caption, const QRect& box, const TextMeasure& measure);
 
 } // namespace bibliora::skin

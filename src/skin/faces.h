@@ -1,31 +1,33 @@
 #pragma once
 
-#include "windowops.h"
+#include "buttonface.h"
 
-#include <string>
+#include <QFont>
+#include <QImage>
+#include <QRegion>
 
 namespace bibliora::skin {
 
-// The shared face atlas: a 9 x 84 surface and the bitmap selected into it.
-struct SkinAtlas
-{
-    Surface surface = 0;
-    Bitmap bitmap = 0;
-};
+// The nine pieces of a face template laid over a button of logical `size` on a screen of
+// `ratio` device pixels per logical pixel, in an image of the button's device size
+// (size × ratio, rounded) whose device pixel ratio is `ratio`. The 4 × 5 corners become
+// qRound(4 ratio) × qRound(5 ratio) device pixels, so they stay whole; the edges and the centre
+// stretch over the rest. Every piece is scaled by repeating or dropping pixels, never by
+// smoothing them. A band too short for both ends gives each end the half of it next to that end.
+QImage composePieces(const QImage& atlas, ButtonFace face, QSize size, qreal ratio);
 
-// Property names of a button's face surfaces and of the bitmaps selected into them.
-std::string faceSurfaceProp(int face);
-std::string faceBitmapProp(int face);
+// A whole face: the pieces, then the caption (black, or 808080 on the Disabled face) and, when
+// `focused`, the focus mark, both inside (2, 2)–(w − 2, h − 2) and drawn at the full device
+// resolution. The focus mark inverts every other device pixel of that outline.
+QImage composeFace(const QImage& atlas, ButtonFace face, QSize size, qreal ratio,
+                   const QString& caption, const QFont& font, bool focused);
 
-// Plots the four face templates into a new surface compatible with the screen.
-SkinAtlas buildAtlas(WindowOps& ops);
-void releaseAtlas(WindowOps& ops, SkinAtlas& atlas);
+// source × alpha / 255 + destination × (255 − alpha) / 255 per channel, rounded.
+QRgb blendColour(QRgb source, QRgb destination, int alpha);
+// Blends `face` over `shown` (the same size) at constant `alpha`.
+void blendInto(QImage& shown, const QImage& face, int alpha);
 
-// Redraws all four faces of a skinned button from the atlas: nine pieces (fixed corners,
-// edges and centre stretched by repeating pixels), the caption in the face's colour and, when
-// the button has the focus, the focus mark. Buttons narrower than 8 or lower than 10 pixels
-// give each of the two outer pieces half of the room and the middle pieces none; buttons
-// lower than 21 pixels keep the middle rows of the template by dropping rows.
-void composeFaces(WindowOps& ops, Window button, Surface atlas);
+// A button's clip: its rectangle less one pixel at each corner.
+QRegion roundedClip(QSize size);
 
 } // namespace bibliora::skin

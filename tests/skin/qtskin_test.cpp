@@ -1,57 +1,114 @@
+#include "atlas.h"
 #include "buttonskin.h"
+#include "faces.h"
+#include "qtplatform.h"
 #include "qtskin.h"
 
 #include <QCheckBox>
+#include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
-#include <QMessageBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <functional>
 #include <memory>
 
+using namespace bibliora;
 using namespace bibliora::skin;
 
 namespace {
 
-bool skinned(const QWidget* w)
+const char* const kStateNames[] = {"PROCADDR", "MOUSEFLAG", "TIMERID", "OLDSTATE", "ALPHALEVEL"};
+
+int prop(const QObject* object, const char* name)
 {
-    return w->property("HDC0").isValid();
+    return object->property(name).toInt();
 }
 
-// No record of the skin is left on the window or on anything in it.
-bool recordsGone(QWidget* top)
+QImage shot(QWidget* widget)
 {
-    const QList<QWidget*> all = top->findChildren<QWidget*>() << top;
-    for (const QWidget* w : all)
-        for (const char* name : {"PROCADDR", "HDC0", "BMP0", "OLDSTATE", "TIMERID", "ALPHALEVEL"})
-            if (w->property(name).isValid())
-                return false;
+    return widget->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// Shows a skinned face: the atlas border along its top edge, blue or, when disabled, grey,
+// where Qt's own button has none.
+bool showsSkin(QPushButton* button)
+{
+    const QImage image = shot(button);
+    return prop(button, "PROCADDR") == 1 &&
+           image.pixel(image.width() / 2, 0) == (button->isEnabled() ? 0xFF1B8FD5 : 0xFFBFBFBF);
+}
+
+bool allSkinned(QWidget* window)
+{
+    const auto buttons = window->findChildren<QPushButton*>();
+    return !buttons.isEmpty() && std::all_of(buttons.begin(), buttons.end(), showsSkin);
+}
+
+// Every channel of every pixel of `mid` between those of `from` and `to` (give or take the
+// rounding of one blend), and the picture neither of them.
+bool blendBetween(const QImage& mid, const QImage& from, const QImage& to)
+{
+    if (mid == from || mid == to || mid.size() != from.size() || mid.size() != to.size())
+        return false;
+    for (int y = 0; y < mid.height(); ++y)
+        for (int x = 0; x < mid.width(); ++x)
+            for (int shift : {0, 8, 16}) {
+                const auto channel = [&](const QImage& i) {
+                    return (i.pixel(x, y) >> shift) & 0xFF;
+                };
+                if (channel(mid) + 1 < std::min(channel(from), channel(to)) ||
+                    channel(mid) > std::max(channel(from), channel(to)) + 1)
+                    return false;
+            }
     return true;
 }
 
-// Opens the dialog and, once it is the active window (or after 5 s at most), closes it again:
-// whether the dialog was hooked and every push button of its button box skinned.
-bool skinnedWhileOpen(QDialog& dialog)
+// Does `act`, grabs the button a few steps into the fade that follows and again when it has
+// run: whether the first grab is a blend between the picture before and the one after.
+bool fadesThrough(QPushButton* button, const std::function<void()>& act)
 {
-    bool all = false;
-    auto* poll = new QTimer(&dialog);
-    QObject::connect(poll, &QTimer::timeout, &dialog, [&, poll, tries = 0]() mutable {
-        if (QApplication::activeWindow() != &dialog && ++tries < 250)
-            return;
-        poll->stop();
-        const auto buttons = dialog.findChild<QDialogButtonBox*>()->findChildren<QPushButton*>();
-        all = dialog.property("PROCADDR").isValid() && !buttons.isEmpty() &&
-              std::all_of(buttons.begin(), buttons.end(), skinned);
-        dialog.reject();
-    });
-    poll->start(20);
-    dialog.exec();
-    return all;
+    const auto fadeDone = [button] { return prop(button, "TIMERID") == 0; };
+    if (!QTest::qWaitFor(fadeDone, 3000))
+        return false;
+    const QImage before = shot(button);
+    act();
+    const int start = prop(button, "ALPHALEVEL");
+    if (!QTest::qWaitFor([&] { return prop(button, "ALPHALEVEL") >= start + 12; }, 3000))
+        return false;
+    const QImage mid = shot(button);
+    return QTest::qWaitFor(fadeDone, 3000) && blendBetween(mid, before, shot(button));
 }
+
+// Runs `act` on the next modal dialog once it is open.
+void whenOpen(const std::function<void(QWidget*)>& act)
+{
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, act] {
+        if (QWidget* dialog = QApplication::activeModalWidget(); dialog && dialog->isVisible()) {
+            poll->deleteLater();
+            poll->stop();
+            act(dialog);
+        }
+    });
+    poll->start(10);
+}
+
+// A main window that lets go of the skin when it closes.
+class MainWindow final : public QWidget
+{
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        detachSkin(this);
+        QWidget::closeEvent(event);
+    }
+};
 
 } // namespace
 
@@ -60,61 +117,205 @@ class QtSkinTest final : public QObject
     Q_OBJECT
 
     std::unique_ptr<QWidget> m_form;
+    QLineEdit* m_edit = nullptr;
+    QPushButton* m_save = nullptr;
 
 private slots:
     void init()
     {
-        m_form = std::make_unique<QWidget>();
-        (new QVBoxLayout(m_form.get()))->addWidget(new QPushButton(QStringLiteral("保存 &S")));
+        m_form = std::make_unique<MainWindow>();
+        auto* layout = new QVBoxLayout(m_form.get());
+        layout->addWidget(m_edit = new QLineEdit); // first in the focus chain
+        layout->addWidget(m_save = new QPushButton(QStringLiteral("保存 &S")));
+        m_save->setFixedSize(75, 23);
         m_form->resize(300, 200);
     }
 
     void cleanup()
     {
         detachSkin(m_form.get());
+        QVERIFY(!m_save->property("PROCADDR").isValid() && m_save->mask().isEmpty());
         m_form.reset();
         QCOMPARE(skinState().skinnedButtonCount() + skinState().hookedFormCount(), 0);
         QVERIFY(!skinState().skinReady());
     }
 
-    void dialogsOverTheFormAreSkinnedWhileOpen()
+    void fadesShowTheBlendOfEveryChange()
     {
         QCOMPARE(attachSkin(m_form.get()), 1);
+        QCOMPARE(attachSkin(m_form.get()), 0);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-        QMessageBox box(QMessageBox::Question, QStringLiteral("提示"), QStringLiteral("保存?"),
-                        QMessageBox::Yes | QMessageBox::No, m_form.get());
-        QVERIFY(skinnedWhileOpen(box));
-        QVERIFY(recordsGone(&box));
+        QCOMPARE(shot(m_save).pixel(4, 1), 0xFFFFFFFF); // Normal
 
-        m_form->activateWindow(); // no window manager hands the activation back
-        QVERIFY(QTest::qWaitForWindowActive(m_form.get()));
-        QFileDialog dialog(m_form.get(), QStringLiteral("打开"), QDir::tempPath());
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        QVERIFY(skinnedWhileOpen(dialog));
-        QVERIFY(recordsGone(&dialog));
+        const QPoint inside(20, 10);
+        const QPoint outside = m_save->geometry().bottomRight() + QPoint(20, 20);
+        QVERIFY(fadesThrough(m_save, [&] { QTest::mouseMove(m_save, inside); }));
+        QCOMPARE(shot(m_save).pixel(4, 1), 0xFF4CC3FB); // Hot, once faded in
+        QVERIFY(fadesThrough(m_save, [&] { QTest::mouseMove(m_form.get(), outside); }));
+        QVERIFY(fadesThrough(m_save, [&] { QTest::keyClick(m_edit, Qt::Key_Tab); }));
+        QVERIFY(m_save->hasFocus());
+        QVERIFY(fadesThrough(m_save, [&] { QTest::keyPress(m_save, Qt::Key_Space); }));
+        QVERIFY(fadesThrough(m_save, [&] { QTest::keyRelease(m_save, Qt::Key_Space); }));
+        QVERIFY(fadesThrough(m_save, [&] { QTest::keyClick(m_save, Qt::Key_Tab); }));
+        QTest::mouseMove(m_save, inside);
+        QVERIFY(
+            fadesThrough(m_save, [&] { QTest::mousePress(m_save, Qt::LeftButton, {}, inside); }));
+        QVERIFY(
+            fadesThrough(m_save, [&] { QTest::mouseRelease(m_save, Qt::LeftButton, {}, inside); }));
+
+        m_save->setEnabled(false); // at once, no fade
+        QCOMPARE(shot(m_save).pixel(37, 0), 0xFFBFBFBF);
+        m_save->setEnabled(true);
+        QCOMPARE(shot(m_save).pixel(37, 0), 0xFF1B8FD5);
+        QTRY_COMPARE(skinState().fadeTimerCount(), 0);
+    }
+
+    void hotComesBackOnTheFirstMoveAfterAClick()
+    {
+        attachSkin(m_form.get());
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QTest::mouseMove(m_save, QPoint(10, 10));
+        QCOMPARE(prop(m_save, "OLDSTATE"), 1);
+        QTest::mouseClick(m_save, Qt::LeftButton, {}, QPoint(10, 10));
+        QCOMPARE(prop(m_save, "OLDSTATE"), 0);
+        QTest::mouseMove(m_save, QPoint(14, 12));
+        QCOMPARE(prop(m_save, "OLDSTATE"), 1);
+        QVERIFY(prop(m_save, "ALPHALEVEL") >= 70 && prop(m_save, "TIMERID") != 0);
+        QCOMPARE(skinState().fadeTimerCount(), 1);
+    }
+
+    void aMessageBoxStraightAfterAFileDialogIsSkinned()
+    {
+        attachSkin(m_form.get());
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QTemporaryDir dir;
+        bool fileDialogSkinned = false;
+        bool boxSkinned = false;
+        whenOpen([&](QWidget* dialog) { // as an export does: a name, then Enter
+            fileDialogSkinned = allSkinned(dialog);
+            auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QTest::keyClicks(name, QStringLiteral("out.iso"));
+            QTest::keyClick(name, Qt::Key_Return);
+        });
+        const QString path = QtFileDialog().showFileDialog(false, QStringLiteral("导出"),
+                                                           QStringLiteral("(ISO2709格式)|*.ISO"), 1,
+                                                           0, dir.path(), QString(), m_form.get());
+        QVERIFY(path.endsWith(QStringLiteral("out.iso")));
+        whenOpen([&](QWidget* box) {
+            boxSkinned = allSkinned(box);
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        QtMessageBox().show(m_form.get(), QStringLiteral("数据已全部导出，是否查看文件！"),
+                            QStringLiteral("温馨提示"), MessageButtons::YesNo,
+                            MessageIcon::Information, MessageAnswer::Yes);
+        QVERIFY(fileDialogSkinned);
+        QVERIFY(boxSkinned);
+        // Both dialogs are gone, and with them their buttons.
         QCOMPARE(skinState().hookedFormCount(), 1);
         QCOMPARE(skinState().skinnedButtonCount(), 1);
     }
 
-    void checkBoxesAndRadioButtonsKeepTheirLook()
+    void facesFollowTheScreen()
+    {
+        attachSkin(m_form.get());
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        const qreal ratio = m_save->devicePixelRatio();
+        const QImage face = shot(m_save);
+        QCOMPARE(face.size(), m_save->size() * ratio);
+
+        // Outside the caption's box the face is painted pixel for pixel, and at twice the
+        // pixels its corners are the atlas corners doubled; the clip leaves corner pixels out.
+        const QImage atlas = buildAtlas();
+        const QImage pieces = composePieces(atlas, ButtonFace::Normal, m_save->size(), ratio)
+                                  .convertToFormat(QImage::Format_ARGB32);
+        const QRect caption = QRect(QPoint(0, 0), face.size())
+                                  .adjusted(qRound(2 * ratio), qRound(2 * ratio),
+                                            -qRound(2 * ratio), -qRound(2 * ratio));
+        for (int y = 0; y < face.height(); ++y)
+            for (int x = 0; x < face.width(); ++x) {
+                const QRgb shown = face.pixel(x, y);
+                if (qAlpha(shown) == 0 || caption.contains(x, y))
+                    continue;
+                QVERIFY2(shown == pieces.pixel(x, y),
+                         qPrintable(QStringLiteral("%1, %2").arg(x).arg(y)));
+                if (ratio == 2 && x < 8 && y < 10)
+                    QCOMPARE(shown, atlas.pixel(x / 2, y / 2));
+            }
+
+        // The caption at full resolution: drawn at logical size and scaled, every pixel of it
+        // would be one of a pair, since the face's fill does not change along a row.
+        if (ratio >= 2) {
+            int differ = 0;
+            const int inset = qRound(4 * ratio);
+            for (int y = inset; y < face.height() - inset; ++y)
+                for (int x = 2 * inset; x + 1 < face.width() - 2 * inset; x += 2)
+                    differ += face.pixel(x, y) != face.pixel(x + 1, y);
+            QVERIFY(differ > 0);
+        }
+    }
+
+    void closingTheMainWindowWithADialogOpenLeavesNothingBehind()
+    {
+        attachSkin(m_form.get());
+        m_form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        auto* dialog = new QDialog(m_form.get());
+        auto* ok = new QPushButton(QStringLiteral("开始查找"), dialog);
+        dialog->show();
+        QVERIFY(QTest::qWaitForWindowExposed(dialog));
+        QVERIFY(showsSkin(ok));
+        QTest::mousePress(ok, Qt::LeftButton);
+        QTest::mousePress(m_save, Qt::LeftButton);
+        QCOMPARE(skinState().fadeTimerCount(), 2);
+
+        m_form->close();
+        QCOMPARE(skinState().fadeTimerCount(), 0);
+        QCOMPARE(skinState().skinnedButtonCount() + skinState().hookedFormCount(), 0);
+        const QList<QWidget*> all = m_form->findChildren<QWidget*>() << m_form.get();
+        for (const QWidget* w : all)
+            for (const char* name : kStateNames)
+                QVERIFY2(!w->property(name).isValid(), name);
+        QVERIFY(!showsSkin(ok));
+        QTest::mouseRelease(m_save, Qt::LeftButton);
+        QTest::mouseRelease(ok, Qt::LeftButton);
+    }
+
+    void checkBoxesKeepTheirLookAndTextBoxesGetAFlatFrame()
     {
         QWidget* marks[] = {new QCheckBox(QStringLiteral("题名")),
                             new QRadioButton(QStringLiteral("ISBN"))};
-        QImage before[2];
         for (QWidget* w : marks)
             m_form->layout()->addWidget(w);
         m_form->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
-        for (int i = 0; i < 2; ++i)
-            before[i] = marks[i]->grab().toImage();
+        const QImage before[] = {shot(marks[0]), shot(marks[1])};
 
-        QCOMPARE(attachSkin(m_form.get()), 1);
+        attachSkin(m_form.get());
         QCOMPARE(skinState().skinnedButtonCount(), 1);
         for (int i = 0; i < 2; ++i) {
-            QVERIFY(!skinned(marks[i]) && marks[i]->mask().isEmpty());
-            QCOMPARE(marks[i]->grab().toImage(), before[i]);
+            QVERIFY(!marks[i]->property("PROCADDR").isValid() && marks[i]->mask().isEmpty());
+            QCOMPARE(shot(marks[i]), before[i]);
         }
+        const int middle = m_edit->width() / 2;
+        QCOMPARE(shot(m_edit).pixel(middle, 0), 0xFF54A5D5);
+        QCOMPARE(shot(m_edit).pixel(middle, 1), m_edit->palette().color(QPalette::Base).rgba());
+        m_edit->setEnabled(false);
+        QCOMPARE(shot(m_edit).pixel(middle, 0), 0xFFCCCCCC);
+        m_edit->setEnabled(true);
+
+        // A button added to the open window is skinned when it shows.
+        auto* added = new QPushButton(QStringLiteral("新"));
+        m_form->layout()->addWidget(added);
+        added->show();
+        QVERIFY(showsSkin(added));
+
+        detachSkin(m_form.get());
+        QVERIFY(shot(m_edit).pixel(middle, 0) != 0xFF54A5D5); // its own frame again
+        QVERIFY(!showsSkin(added));
     }
 };
 
