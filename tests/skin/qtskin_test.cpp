@@ -200,9 +200,10 @@ private slots:
             QTest::keyClicks(name, QStringLiteral("out.iso"));
             QTest::keyClick(name, Qt::Key_Return);
         });
-        const QString path = QtFileDialog().showFileDialog(false, QStringLiteral("导出"),
-                                                           QStringLiteral("(ISO2709格式)|*.ISO"), 1,
-                                                           0, dir.path(), QString(), m_form.get());
+        const QString path = QtFileDialog().showFileDialog(
+            false, QStringLiteral("导出"),
+            {{QStringLiteral("(ISO2709格式)"), QStringLiteral("*.ISO")}}, 0, dir.path(), QString(),
+            m_form.get());
         QVERIFY(path.endsWith(QStringLiteral("out.iso")));
         whenOpen([&](QWidget* box) {
             boxSkinned = allSkinned(box);
