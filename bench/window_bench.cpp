@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -84,7 +85,11 @@ int main(int argc, char** argv)
     form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(path);
     QElapsedTimer t;
     t.start();
+    QEventLoop loading;
+    QObject::connect(&form, &BrowserForm::loadFinished, &loading, &QEventLoop::quit);
     form.loadGridData();
+    if (form.isLoading())
+        loading.exec();
     const double loadMs = ms(t);
     GridControl& grid = form.grid();
     const int last = grid.rowCount() - 1;

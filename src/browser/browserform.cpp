@@ -5,14 +5,16 @@
 #include "findfrm.h"
 #include "fonts.h"
 #include "gridcontrol.h"
-#include "gridloader.h"
 #include "layout.h"
+#include "linklabel.h"
+#include "loadjob.h"
 #include "menuclass.h"
 #include "ordinaryfile.h"
 #include "qtskin.h"
+#include "recordnumberbox.h"
+#include "recordtext.h"
 #include "twips.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -20,19 +22,14 @@
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHeaderView>
-#include <QKeyEvent>
-#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScopedValueRollback>
 #include <QTimer>
 #include <QUrl>
-#include <cmath>
 
 namespace bibliora {
 namespace {
@@ -41,52 +38,6 @@ const QList<FileFilter> kFileFilters = {{QStringLiteral("(ISO2709格式)"), QStr
                                         {QStringLiteral("文本形式"), QStringLiteral("*.txt")}};
 constexpr int kClientWidthTwips = 10440;
 constexpr int kClientHeightTwips = 8565;
-
-QString toQString(const std::u16string& s)
-{
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-std::u16string_view toView(const QString& s)
-{
-    return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())};
-}
-
-// Text2 shows the display text's CR LF as line breaks.
-QString displayTextFor(const MarcRecord& record)
-{
-    QString text = toQString(formatRecordText(record));
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
-}
-
-QString buildFailureText(const BuildResult& result)
-{
-    switch (result.error) {
-    case BuildError::TooFewLines:
-        return QStringLiteral("记录内容不足两行,无法生成ISO2709格式数据,本条数据没有保存!");
-    case BuildError::EmptySubfield:
-        return QStringLiteral(
-                   "第%1行有空的子字段(■后面没有内容),无法生成ISO2709格式数据,本条数据没有保存!")
-            .arg(result.line);
-    case BuildError::TooLarge:
-        return QStringLiteral("记录太长,超出ISO2709格式的长度限制,本条数据没有保存!");
-    case BuildError::None:
-        break;
-    }
-    return {};
-}
-
-// Column widths of the grid for a width in twips: 15 %, 40 %, 40 % and 0, each rounded to a
-// 16-bit whole number, halves to even.
-std::array<int, 4> columnWidthsFor(double widthTwips)
-{
-    const auto round16 = [](double v) {
-        return static_cast<int>(std::clamp(std::nearbyint(v), -32768.0, 32767.0));
-    };
-    return {round16(widthTwips * 15 / 100), round16(widthTwips * 40 / 100),
-            round16(widthTwips * 40 / 100), 0};
-}
 
 } // namespace
 
@@ -114,6 +65,9 @@ BrowserForm::BrowserForm(Platform platform, QWidget* parent)
     setFont(songFont(9)); // the window's own font; Text2, Label1 and the grid set theirs
     createControls();
     placeDesignLayout();
+    m_loadJob = new LoadJob(m_grid->model(), this);
+    connect(m_loadJob, &LoadJob::progress, this, &BrowserForm::loadProgress);
+    connect(m_loadJob, &LoadJob::finished, this, &BrowserForm::loadDone);
     const double dpi = logicalDpi(this);
     resize(twipsToPixels(kClientWidthTwips, dpi), twipsToPixels(kClientHeightTwips, dpi));
 }
@@ -146,10 +100,12 @@ void BrowserForm::createControls()
         m_navigationButtons[i]->setObjectName(QStringLiteral("Command2_%1").arg(i));
         connect(m_navigationButtons[i], &QPushButton::clicked, this, [this, i] { navigate(i); });
     }
-    m_numberBox = new QLineEdit(QStringLiteral("1"), m_recordFrame);
+    m_numberBox = new RecordNumberBox(m_recordFrame);
+    m_numberBox->setText(QStringLiteral("1"));
     m_numberBox->setObjectName(QStringLiteral("Text3"));
     m_numberBox->setToolTip(QStringLiteral("回车后可以跳转到你想要看的那条数据！"));
-    m_numberBox->installEventFilter(this);
+    m_numberBox->recordsShown = [this] { return m_grid->rowCount() > 1; };
+    connect(m_numberBox, &RecordNumberBox::jumpRequested, this, &BrowserForm::jump);
     m_countLabel = new QLabel(QStringLiteral("/100000"), m_recordFrame);
     m_countLabel->setObjectName(QStringLiteral("Label1"));
     m_countLabel->setFont(songFont(10.5));
@@ -167,26 +123,24 @@ void BrowserForm::createControls()
     m_recordText->setFont(songFont(10.5));
     m_recordText->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     m_recordText->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_recordText->setTabChangesFocus(
-        true); // as in a multi-line box: Tab moves on, pasted tabs stay
+    // As in a multi-line box: Tab moves on, pasted tabs stay.
+    m_recordText->setTabChangesFocus(true);
 
     m_footer =
-        new QLabel(QStringLiteral("Bibliora 2.0 · MARC 书目记录浏览编辑器 · 项目主页"), this);
+        new LinkLabel(QStringLiteral("Bibliora 2.0 · MARC 书目记录浏览编辑器 · 项目主页"), this);
     m_footer->setObjectName(QStringLiteral("Label2"));
     m_footer->setAlignment(Qt::AlignCenter);
     m_footer->setCursor(Qt::PointingHandCursor);
     m_footer->setToolTip(projectAddress());
-    m_footer->installEventFilter(this);
+    connect(m_footer, &LinkLabel::clicked, this,
+            [this] { m_platform.shell->openAddress(this, projectAddress()); });
 
     connect(m_openButton, &QPushButton::clicked, this, &BrowserForm::openCommand);
-    connect(m_exportButton, &QPushButton::clicked, this, &BrowserForm::exportCommand);
+    connect(m_exportButton, &QPushButton::clicked, this, [this] { exportGridData(false); });
     connect(m_findButton, &QPushButton::clicked, this, &BrowserForm::findCommand);
     connect(m_saveButton, &QPushButton::clicked, this, &BrowserForm::saveCommand);
     m_grid->onRowSelected = [this] { showCurrentRecord(); };
-    m_grid->onMouseDown = [this](int button, int shift, QPoint pos) {
-        gridMouseDown(button, shift, pos);
-    };
-    m_grid->onMenuKey = [this](QPoint at) { showContextMenu(at); };
+    m_grid->onMenuRequested = [this](std::optional<QPoint> at) { showContextMenu(at); };
 }
 
 void BrowserForm::place(QWidget* widget, const QRectF& twips)
@@ -237,7 +191,7 @@ void BrowserForm::placeCountLabel()
 {
     // The count always shows whole: while loading it may reach the frame's edge, once
     // loaded it stops at the find button.
-    const int right = m_loading ? m_recordFrame->width() - 2 : m_findButton->x();
+    const int right = isLoading() ? m_recordFrame->width() - 2 : m_findButton->x();
     m_countLabel->resize(std::max(0, right - m_countLabel->x()), m_countLabel->height());
 }
 
@@ -278,9 +232,7 @@ void BrowserForm::start(const QString& startupPath)
     if (startupPath.isEmpty())
         return;
     m_pathBox->setText(startupPath);
-    // Loaded from the event loop, so that closing the window during the load ends the
-    // program: quitting needs a running event loop.
-    QTimer::singleShot(0, this, &BrowserForm::loadGridData);
+    loadGridData();
 }
 
 QString BrowserForm::initialFolder() const
@@ -291,19 +243,25 @@ QString BrowserForm::initialFolder() const
     return QDir::currentPath();
 }
 
-void BrowserForm::setCommandsEnabled(bool enabled)
+void BrowserForm::setState(State state)
 {
-    m_openButton->setEnabled(enabled);
-    m_exportButton->setEnabled(enabled);
-    m_pathBox->setReadOnly(!enabled);
+    m_state = state;
+    const bool idle = state == State::Idle;
+    const QList<QWidget*> commands = {m_openButton, m_exportButton, m_numberBox};
+    for (QWidget* command : commands)
+        command->setEnabled(idle);
+    for (QPushButton* button : m_navigationButtons)
+        button->setEnabled(idle);
+    m_pathBox->setReadOnly(!idle);
+    m_grid->menuEnabled = idle;
+    setAcceptDrops(idle);
+    placeCountLabel();
 }
 
 // ---- loading ----------------------------------------------------------------------------
 
 void BrowserForm::openCommand()
 {
-    if (m_loading)
-        return;
     openFile(m_platform.fileDialog->showFileDialog(
         true, QStringLiteral("选择MARC文件"), kFileFilters, 0, initialFolder(), QString(), this));
 }
@@ -329,33 +287,31 @@ void BrowserForm::openFile(const QString& path)
 void BrowserForm::loadGridData()
 {
     const QString path = m_pathBox->text();
-    if (path.isEmpty() || m_loading)
+    if (path.isEmpty() || !isOrdinaryFile(path))
         return;
-    if (!isOrdinaryFile(path))
-        return;
-    QScopedValueRollback<bool> loading(m_loading, true);
-    setCommandsEnabled(false);
-    m_grid->setRowCount(1); // a new list, the heading row alone
+    // The user has agreed to lose what Text2 holds; the list is replaced.
+    m_recordText->document()->setModified(false);
     m_countLabel->show();
-    m_countLabel->setText(QStringLiteral("正在预读第0条....."));
-    placeCountLabel();
-
-    GridLoader loader(*m_grid, [this](std::int64_t n) {
-        m_countLabel->setText(QStringLiteral("正在预读第%1条.....").arg(n));
-        m_countLabel->repaint();
-        QApplication::processEvents();
-        return !m_closing;
-    });
-    const GridLoader::Outcome outcome = loader.load(path);
-    if (m_closing)
+    if (!m_loadJob->start(path)) {
+        m_grid->model().clear(); // unreadable: an empty list, as for an empty file
+        loadDone(0);
         return;
+    }
+    setState(State::Loading);
+    loadProgress(0);
+}
 
-    m_countLabel->setText(QStringLiteral("/%1").arg(outcome.count));
-    m_loading = false;
-    loading.commit();
-    placeCountLabel();
+void BrowserForm::loadProgress(qint64 count)
+{
+    m_countLabel->setText(QStringLiteral("正在预读第%1条.....").arg(count));
+}
+
+void BrowserForm::loadDone(qint64 count)
+{
+    m_countLabel->setText(QStringLiteral("/%1").arg(count));
+    setState(State::Idle);
     setupGrid();
-    if (outcome.count > 0) {
+    if (count > 0) {
         showRow(1, true);
     } else {
         m_nowRow = 0;
@@ -364,7 +320,7 @@ void BrowserForm::loadGridData()
     }
     m_saveButton->show();
     m_findButton->show();
-    setCommandsEnabled(true);
+    emit loadFinished(count);
 }
 
 // ---- selection, save, navigation, jump ---------------------------------------------------
@@ -422,12 +378,10 @@ void BrowserForm::showFoundRow(int row)
 
 void BrowserForm::saveCommand()
 {
-    if (m_loading || m_nowRow < 1 || m_nowRow >= m_grid->rowCount())
+    if (m_nowRow < 1 || m_nowRow >= m_grid->rowCount())
         return;
-    QString text = m_recordText->toPlainText();
-    text.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    text += QStringLiteral("\r\n");
-    BuildResult built =
+    const QString text = builderTextFor(m_recordText->toPlainText());
+    const BuildResult built =
         rebuildRecord(m_grid->recordAt(m_nowRow), toView(text), m_platform.clock->now());
     if (built.error != BuildError::None) {
         m_platform.messageBox->show(this, buildFailureText(built), QStringLiteral("操作提示"),
@@ -435,18 +389,14 @@ void BrowserForm::saveCommand()
                                     MessageAnswer::Ok);
         return;
     }
-    const QString title = toQString(titleOf(built.record));
-    const QString standardNumber = toQString(standardNumberOf(built.record));
-    const QString shown = displayTextFor(built.record);
-    m_grid->setRow(m_nowRow, m_nowRow, title, standardNumber, std::move(built.record));
-    m_grid->model().markSaved(static_cast<std::size_t>(m_nowRow - 1));
-    setRecordText(shown);
+    m_grid->model().replaceRecord(static_cast<std::size_t>(m_nowRow - 1), built.record, m_nowRow);
+    setRecordText(displayTextFor(built.record));
 }
 
 void BrowserForm::navigate(int index)
 {
     const int rows = m_grid->rowCount();
-    if (rows < 2 || m_loading)
+    if (rows < 2)
         return;
     int row = m_nowRow;
     switch (index) {
@@ -471,28 +421,10 @@ void BrowserForm::navigate(int index)
     showRow(row, true);
 }
 
-bool BrowserForm::numberBoxKey(QKeyEvent* event)
-{
-    if (m_grid->rowCount() <= 1)
-        return false;
-    const int key = event->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        jump();
-        return false;
-    }
-    if (key == Qt::Key_Tab || key == Qt::Key_Backtab || key == Qt::Key_Delete)
-        return false;
-    if (key == Qt::Key_Backspace || event->matches(QKeySequence::Copy) ||
-        event->matches(QKeySequence::Paste) || event->matches(QKeySequence::Cut))
-        return true;
-    const QString text = event->text();
-    if (text.isEmpty())
-        return false; // keys that type nothing: arrows, Home, End, modifiers
-    return !(text.size() == 1 && text.at(0) >= QLatin1Char('0') && text.at(0) <= QLatin1Char('9'));
-}
-
 void BrowserForm::jump()
 {
+    if (m_closing)
+        return;
     static const QRegularExpression number(
         QStringLiteral("^\\s*[+-]?(\\d+\\.?\\d*|\\.\\d+)([eE][+-]?\\d+)?\\s*$"));
     const QString t = m_numberBox->text();
@@ -507,27 +439,12 @@ void BrowserForm::jump()
     m_numberBox->setText(QString::number(m_nowRow));
 }
 
-bool BrowserForm::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == m_numberBox) {
-        if (event->type() == QEvent::KeyPress && numberBoxKey(static_cast<QKeyEvent*>(event)))
-            return true;
-        if (event->type() == QEvent::FocusOut && !m_closing)
-            jump();
-    } else if (watched == m_footer && event->type() == QEvent::MouseButtonRelease &&
-               static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        m_platform.shell->openAddress(this, projectAddress());
-        return true;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 // ---- find --------------------------------------------------------------------------------
 
 void BrowserForm::findCommand()
 {
     if (!m_findDialog) {
-        m_findDialog = new FindFrm(*this);
+        m_findDialog = new FindFrm(m_grid->model(), *m_platform.messageBox, this);
         connect(m_findDialog, &FindFrm::found, this, &BrowserForm::showFoundRow);
     }
     m_findDialog->show();
@@ -537,16 +454,8 @@ void BrowserForm::findCommand()
 
 // ---- context menu: delete, copy, export modified -----------------------------------------
 
-void BrowserForm::gridMouseDown(int button, int, QPoint)
-{
-    if (button == 2)
-        showContextMenu(std::nullopt);
-}
-
 void BrowserForm::showContextMenu(std::optional<QPoint> at)
 {
-    if (m_loading)
-        return;
     menuClass menu(*m_platform.popupMenu);
     const QStringList captions = {QStringLiteral("删除选中数据信息"), QStringLiteral("-"),
                                   QStringLiteral("复制ISO2709格式"), QStringLiteral("-"),
@@ -621,15 +530,8 @@ void BrowserForm::copyCurrentRecord()
 
 // ---- export ------------------------------------------------------------------------------
 
-void BrowserForm::exportCommand()
-{
-    exportGridData(false);
-}
-
 void BrowserForm::exportGridData(bool onlyModified)
 {
-    if (m_loading)
-        return;
     const QString path = m_platform.fileDialog->showFileDialog(
         false, QStringLiteral("保存MARC文件"), kFileFilters, 0, initialFolder(), QString(), this);
     if (path.isEmpty())
@@ -642,7 +544,7 @@ void BrowserForm::exportGridData(bool onlyModified)
             return;
     }
     const Exporter::Result result =
-        Exporter::appendRecords(path, m_grid->model().rows(), onlyModified);
+        Exporter::appendRecords(path, m_grid->model(), onlyModified);
     if (!result.ok) {
         showError(result.error);
         return;
@@ -677,14 +579,14 @@ void BrowserForm::showError(const QString& description)
 void BrowserForm::dragEnterEvent(QDragEnterEvent* event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (!m_loading && urls.size() == 1 && urls.first().isLocalFile())
+    if (urls.size() == 1 && urls.first().isLocalFile())
         event->acceptProposedAction();
 }
 
 void BrowserForm::dropEvent(QDropEvent* event)
 {
     const QList<QUrl> urls = event->mimeData()->urls();
-    if (m_loading || urls.size() != 1 || !urls.first().isLocalFile())
+    if (urls.size() != 1 || !urls.first().isLocalFile())
         return;
     event->acceptProposedAction();
     openFile(QDir::toNativeSeparators(urls.first().toLocalFile()));
@@ -700,6 +602,8 @@ void BrowserForm::closeEvent(QCloseEvent* event)
     // The skin goes first, while every button still exists; then the whole program ends.
     skin::detachSkin(this);
     m_closing = true;
+    m_loadJob->cancel();
+    setState(State::Idle);
     if (m_findDialog)
         m_findDialog->close();
     QWidget::closeEvent(event);

@@ -17,6 +17,9 @@ namespace bibliora {
 
 class FindFrm;
 class GridControl;
+class LinkLabel;
+class LoadJob;
+class RecordNumberBox;
 struct MainLayout;
 
 // The main window: the record grid on the left, the shown record's text on the right, the
@@ -33,6 +36,8 @@ public:
     // Shows the window and, when the start-up path is not empty, loads it.
     void start(const QString& startupPath);
 
+    // Starts loading the file named in Text1; the load runs from the event loop and ends
+    // with loadFinished. Nothing happens for a path that is no ordinary file.
     void loadGridData();
     void showCurrentRecord();
     void exportGridData(bool onlyModified);
@@ -44,21 +49,29 @@ public:
     void showFoundRow(int row);
 
     GridControl& grid() const { return *m_grid; }
-    const Platform& platform() const { return m_platform; }
-    bool isLoading() const { return m_loading; }
+    bool isLoading() const { return m_state == State::Loading; }
 
     static QString projectAddress();
+
+signals:
+    void loadFinished(qint64 count);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // While a file loads, the commands that read or change the records are off, as a group.
+    enum class State
+    {
+        Idle,
+        Loading
+    };
+
     void createControls();
     void place(QWidget* widget, const QRectF& twips);
     void placeLayout(const MainLayout& layout);
@@ -67,14 +80,15 @@ private:
     void placeCountLabel();
     void setupGrid();
 
+    void setState(State state);
+    void loadProgress(qint64 count);
+    void loadDone(qint64 count);
+
     void openCommand();
-    void exportCommand();
     void findCommand();
     void saveCommand();
     void navigate(int index);
-    bool numberBoxKey(QKeyEvent* event);
     void jump();
-    void gridMouseDown(int button, int shift, QPoint pos);
     void showContextMenu(std::optional<QPoint> at);
     void deleteSelectedRows();
     void copyCurrentRecord();
@@ -86,12 +100,12 @@ private:
     // Asks before unexported saves or unsaved edits are lost; true to go on.
     bool mayDiscardWork(const QString& action);
     void showError(const QString& description);
-    void setCommandsEnabled(bool enabled);
     QString initialFolder() const;
 
     Platform m_platform;
+    LoadJob* m_loadJob = nullptr;
+    State m_state = State::Idle;
     std::int32_t m_nowRow = 0;
-    bool m_loading = false;
     bool m_closing = false;
     QSize m_laidOutFor;
 
@@ -102,12 +116,12 @@ private:
     GridControl* m_grid = nullptr;
     QGroupBox* m_recordFrame = nullptr;
     std::array<QPushButton*, 4> m_navigationButtons{};
-    QLineEdit* m_numberBox = nullptr;
+    RecordNumberBox* m_numberBox = nullptr;
     QLabel* m_countLabel = nullptr;
     QPushButton* m_findButton = nullptr;
     QPushButton* m_saveButton = nullptr;
     QPlainTextEdit* m_recordText = nullptr;
-    QLabel* m_footer = nullptr;
+    LinkLabel* m_footer = nullptr;
     FindFrm* m_findDialog = nullptr;
 };
 

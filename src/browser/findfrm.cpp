@@ -1,9 +1,8 @@
 #include "findfrm.h"
 
-#include "browserform.h"
 #include "findfirstrow.h"
 #include "fonts.h"
-#include "gridcontrol.h"
+#include "messagebox.h"
 #include "twips.h"
 
 #include <QGroupBox>
@@ -15,10 +14,10 @@
 
 namespace bibliora {
 
-FindFrm::FindFrm(BrowserForm& owner)
-    : QDialog(&owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+FindFrm::FindFrm(const RecordModel& records, MessageBox& messages, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      m_owner(owner)
+      m_records(records), m_messages(messages)
 {
     setObjectName(QStringLiteral("FindFrm"));
     setWindowTitle(QStringLiteral("简易查找>>"));
@@ -68,14 +67,13 @@ FindFrm::FindFrm(BrowserForm& owner)
 void FindFrm::startSearch()
 {
     const int column = m_option1->isChecked() ? 1 : 2;
-    GridControl& grid = m_owner.grid();
-    const int row = findFirstRow(grid.model().rows(), column, m_text1->text());
+    const int row = findFirstRow(m_records, column, m_text1->text());
     if (row > 0) {
         hide();
         emit found(row);
         return;
     }
-    m_owner.platform().messageBox->show(this, QStringLiteral("抱歉,没有找到符合要求的数据信息!"),
+    m_messages.show(this, QStringLiteral("抱歉,没有找到符合要求的数据信息!"),
                                         QStringLiteral("操作提示"), MessageButtons::Ok,
                                         MessageIcon::Information, MessageAnswer::Ok);
 }

@@ -10,7 +10,8 @@ class QRadioButton;
 
 namespace bibliora {
 
-class BrowserForm;
+class MessageBox;
+class RecordModel;
 
 // The find dialog: finds the first record whose title or standard number equals the search
 // text exactly. Created once, then shown and hidden; its text and option survive hiding.
@@ -19,7 +20,7 @@ class FindFrm final : public QDialog
 {
     Q_OBJECT
 public:
-    explicit FindFrm(BrowserForm& owner);
+    FindFrm(const RecordModel& records, MessageBox& messages, QWidget* parent);
 
     void startSearch();
 
@@ -32,7 +33,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    BrowserForm& m_owner;
+    const RecordModel& m_records;
+    MessageBox& m_messages;
     QGroupBox* m_frame1;
     QPushButton* m_command1;
     QRadioButton* m_option1;

@@ -1,5 +1,8 @@
 #include "layout.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace bibliora {
 
 MainLayout designLayout()
@@ -36,6 +39,15 @@ MainLayout computeLayout(float w, float h)
     l.label2.moveTop(gridHeight + float(l.frame1.height()) + 100.0f);
     l.label2.moveLeft((w - float(l.label2.width())) / 2.0f);
     return l;
+}
+
+std::array<int, 4> columnWidthsFor(double widthTwips)
+{
+    const auto round16 = [](double v) {
+        return static_cast<int>(std::clamp(std::nearbyint(v), -32768.0, 32767.0));
+    };
+    return {round16(widthTwips * 15 / 100), round16(widthTwips * 40 / 100),
+            round16(widthTwips * 40 / 100), 0};
 }
 
 } // namespace bibliora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRectF>
+#include <array>
 
 namespace bibliora {
 
@@ -19,5 +20,9 @@ MainLayout designLayout();
 // rest; tops and frame heights stay as designed. Computed in single precision, as the
 // window always has; sizes may come out negative for tiny windows (the caller skips those).
 MainLayout computeLayout(float outerWidth, float outerHeight);
+
+// Column widths of the grid for a width in twips: 15 %, 40 %, 40 % and 0, each rounded to a
+// 16-bit whole number, halves to even.
+std::array<int, 4> columnWidthsFor(double widthTwips);
 
 } // namespace bibliora

@@ -5,27 +5,24 @@
 
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <vector>
 
 namespace bibliora {
-namespace {
 
-// Streams code page 936 text: records end at every 0x1D, lines at LF (a CR before it belongs
-// to the break). Line breaks within a record are replaced by spaces: two for CR LF, one for
-// LF, so the byte offsets behind them stay what the writer of a split record counted.
-class Cp936Splitter
+// Code page 936 text: records end at every 0x1D, lines at LF (a CR before it belongs to the
+// break). Line breaks within a record are replaced by spaces: two for CR LF, one for LF, so
+// the byte offsets behind them stay what the writer of a split record counted.
+class RecordReader::Cp936Splitter final
 {
 public:
-    Cp936Splitter(const RecordSink& sink, std::size_t maxBytes) : m_sink(sink), m_max(maxBytes) {}
+    explicit Cp936Splitter(std::size_t maxBytes) : m_max(maxBytes) {}
 
-    void feed(const char* p, std::size_t n)
+    // Consumes input from p until a record is complete: true with the record in `out`.
+    bool step(const char*& p, const char* end, MarcRecord& out)
     {
-        const char* end = p + n;
         while (p < end) {
             const void* t = std::memchr(p, kRecordTerminator, static_cast<std::size_t>(end - p));
             const char* stop = t ? static_cast<const char*>(t) : end;
-            // Line breaks up to the terminator (or the chunk's end).
+            // Line breaks up to the terminator (or the buffer's end).
             const char* q = p;
             while (q < stop) {
                 const void* lf = std::memchr(q, '\n', static_cast<std::size_t>(stop - q));
@@ -38,12 +35,16 @@ public:
                 lineBreak();
                 q = l + 1;
             }
-            if (!t)
-                return;
+            if (!t) {
+                p = end;
+                return false;
+            }
             append(stop, 1);
-            endRecord();
             p = stop + 1;
+            if (endRecord(out))
+                return true;
         }
+        return false;
     }
 
 private:
@@ -72,11 +73,11 @@ private:
             append(crlf ? "  " : " ", crlf ? 2 : 1);
     }
 
-    void endRecord()
+    bool endRecord(MarcRecord& out)
     {
         if (m_skipping) {
             m_skipping = false;
-            return;
+            return false;
         }
         std::size_t b = 0;
         std::size_t e = m_acc.size();
@@ -84,15 +85,13 @@ private:
             ++b;
         while (e > b && m_acc[e - 1] == ' ')
             --e;
-        if (b < e) {
-            // An exact-size copy: the accumulator's spare capacity would otherwise stay with
-            // every record kept, and its buffer is reused for the next one.
-            m_sink(MarcRecord(m_acc.data() + b, e - b));
-        }
-        m_acc.clear();
+        const bool any = b < e;
+        if (any)
+            out.assign(m_acc.data() + b, e - b);
+        m_acc.clear(); // its buffer is reused for the next record
+        return any;
     }
 
-    const RecordSink& m_sink;
     std::size_t m_max;
     std::string m_acc;
     bool m_skipping = false;
@@ -100,40 +99,46 @@ private:
 
 // UTF-16LE after the byte-order mark: records end at U+001D; the CR LF that a writer puts
 // after each terminator is dropped only when it is there.
-class Utf16Splitter
+class RecordReader::Utf16Splitter final
 {
 public:
-    Utf16Splitter(const RecordSink& sink, std::size_t maxBytes)
-        : m_sink(sink), m_maxUnits(maxBytes / 2)
-    {
-    }
+    explicit Utf16Splitter(std::size_t maxBytes) : m_maxUnits(maxBytes / 2) {}
 
-    void feed(const char* p, std::size_t n)
+    bool step(const char*& p, const char* end, MarcRecord& out)
     {
-        if (n == 0)
-            return;
-        if (m_haveLow) {
-            m_haveLow = false;
-            unit(static_cast<char16_t>(static_cast<unsigned char>(m_low) |
-                                       static_cast<unsigned char>(p[0]) << 8));
-            ++p;
-            --n;
-        }
-        // Whole code units in runs: everything up to the next terminator is appended at once.
-        const std::size_t units = n / 2;
-        std::size_t runStart = 0;
-        for (std::size_t i = 0; i < units; ++i) {
-            if (p[2 * i] == kRecordTerminator && p[2 * i + 1] == 0) {
-                appendUnits(p + 2 * runStart, i - runStart);
-                unit(char16_t(kRecordTerminator));
-                runStart = i + 1;
+        while (p < end) {
+            if (m_haveLow) {
+                m_haveLow = false;
+                const auto c = static_cast<char16_t>(static_cast<unsigned char>(m_low) |
+                                                     static_cast<unsigned char>(*p++) << 8);
+                if (c == char16_t(kRecordTerminator)) {
+                    if (endRecord(out))
+                        return true;
+                } else {
+                    const char pair[2] = {m_low, static_cast<char>(c >> 8)};
+                    appendUnits(pair, 1);
+                }
+                continue;
+            }
+            // Whole code units in runs: everything up to the next terminator at once.
+            const std::size_t units = static_cast<std::size_t>(end - p) / 2;
+            std::size_t i = 0;
+            while (i < units && !(p[2 * i] == kRecordTerminator && p[2 * i + 1] == 0))
+                ++i;
+            appendUnits(p, i);
+            if (i < units) {
+                p += 2 * (i + 1);
+                if (endRecord(out))
+                    return true;
+                continue;
+            }
+            p += 2 * units;
+            if (p < end) {
+                m_low = *p++;
+                m_haveLow = true;
             }
         }
-        appendUnits(p + 2 * runStart, units - runStart);
-        if (n % 2) {
-            m_low = p[n - 1];
-            m_haveLow = true;
-        }
+        return false;
     }
 
 private:
@@ -154,25 +159,22 @@ private:
                                                    static_cast<unsigned char>(p[2 * k + 1]) << 8);
     }
 
-    void unit(char16_t c)
+    // Every terminator ends a record, an empty one too, unless its run was skipped.
+    bool endRecord(MarcRecord& out)
     {
-        if (c != char16_t(kRecordTerminator)) {
-            char pair[2] = {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-            appendUnits(pair, 1);
-            return;
-        }
-        if (!m_skipping) {
+        const bool deliver = !m_skipping;
+        if (deliver) {
             std::u16string_view text = m_acc;
             if (m_count > 0 && text.substr(0, 2) == u"\r\n")
                 text.remove_prefix(2);
-            m_sink(Gbk::encode(text));
+            out = Gbk::encode(text);
         }
         ++m_count;
         m_skipping = false;
         m_acc.clear();
+        return deliver;
     }
 
-    const RecordSink& m_sink;
     std::size_t m_maxUnits;
     std::u16string m_acc;
     std::size_t m_count = 0;
@@ -181,56 +183,118 @@ private:
     bool m_skipping = false;
 };
 
-struct FileCloser
+RecordReader::RecordReader(const ReadOptions& options)
+    : m_options(options), m_cp936(std::make_unique<Cp936Splitter>(options.maxRecordBytes)),
+      m_utf16Splitter(std::make_unique<Utf16Splitter>(options.maxRecordBytes))
 {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
-
-} // namespace
-
-void readMarcBytes(std::string_view bytes, const RecordSink& onRecord, const ReadOptions& options)
-{
-    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-        static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        Utf16Splitter s(onRecord, options.maxRecordBytes);
-        s.feed(bytes.data() + 2, bytes.size() - 2);
-    } else {
-        Cp936Splitter s(onRecord, options.maxRecordBytes);
-        s.feed(bytes.data(), bytes.size());
-    }
 }
 
-bool readMarcFile(const std::filesystem::path& path, const RecordSink& onRecord,
-                  const ReadOptions& options)
+RecordReader::~RecordReader()
+{
+    if (m_file)
+        std::fclose(m_file);
+}
+
+bool RecordReader::open(const std::filesystem::path& path)
 {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
         return false;
 #ifdef _WIN32
-    std::unique_ptr<std::FILE, FileCloser> file(_wfopen(path.c_str(), L"rb"));
+    m_file = _wfopen(path.c_str(), L"rb");
 #else
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    m_file = std::fopen(path.c_str(), "rb");
 #endif
-    if (!file)
+    if (!m_file)
         return false;
-    std::vector<char> buffer(std::max<std::size_t>(options.bufferBytes, 4));
-    std::size_t got = std::fread(buffer.data(), 1, buffer.size(), file.get());
-    const bool utf16 = got >= 2 && static_cast<unsigned char>(buffer[0]) == 0xFF &&
-                       static_cast<unsigned char>(buffer[1]) == 0xFE;
-    Cp936Splitter cp936(onRecord, options.maxRecordBytes);
-    Utf16Splitter utf16Splitter(onRecord, options.maxRecordBytes);
-    std::size_t skip = utf16 ? 2 : 0;
-    while (got > 0) {
-        if (utf16)
-            utf16Splitter.feed(buffer.data() + skip, got - skip);
-        else
-            cp936.feed(buffer.data(), got);
-        skip = 0;
-        if (options.onChunk)
-            options.onChunk();
-        got = std::fread(buffer.data(), 1, buffer.size(), file.get());
+    m_buffer.resize(std::max<std::size_t>(m_options.bufferBytes, 4));
+    return true;
+}
+
+void RecordReader::openBytes(std::string_view bytes)
+{
+    m_begin = m_p = bytes.data();
+    m_end = bytes.data() + bytes.size();
+    m_utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+              static_cast<unsigned char>(bytes[1]) == 0xFE;
+    if (m_utf16)
+        m_p += 2;
+    m_started = true;
+}
+
+bool RecordReader::refill()
+{
+    if (!m_file)
+        return false;
+    m_consumed += static_cast<std::uint64_t>(m_end - m_begin);
+    const std::size_t got = std::fread(m_buffer.data(), 1, m_buffer.size(), m_file);
+    m_begin = m_p = m_buffer.data();
+    m_end = m_begin + got;
+    if (got == 0) {
+        m_failed = std::ferror(m_file) != 0;
+        std::fclose(m_file);
+        m_file = nullptr;
+        return false;
     }
-    return !std::ferror(file.get());
+    if (!m_started) {
+        m_started = true;
+        m_utf16 = got >= 2 && static_cast<unsigned char>(m_buffer[0]) == 0xFF &&
+                  static_cast<unsigned char>(m_buffer[1]) == 0xFE;
+        if (m_utf16)
+            m_p += 2;
+    }
+    return true;
+}
+
+bool RecordReader::step(MarcRecord& record)
+{
+    return m_utf16 ? m_utf16Splitter->step(m_p, m_end, record)
+                   : m_cp936->step(m_p, m_end, record);
+}
+
+RecordReader::Step RecordReader::next(MarcRecord& record)
+{
+    for (;;) {
+        if (m_p < m_end) {
+            if (step(record))
+                return Step::Record;
+            if (m_file)
+                return Step::Pending;
+        }
+        if (!refill())
+            return Step::End;
+    }
+}
+
+namespace {
+
+void drain(RecordReader& reader, const RecordSink& onRecord)
+{
+    MarcRecord record;
+    for (RecordReader::Step s; (s = reader.next(record)) != RecordReader::Step::End;) {
+        // Moved out whole: the next record is assigned into a fresh, exact-size string.
+        if (s == RecordReader::Step::Record)
+            onRecord(std::move(record));
+    }
+}
+
+} // namespace
+
+void readMarcBytes(std::string_view bytes, const RecordSink& onRecord, const ReadOptions& options)
+{
+    RecordReader reader(options);
+    reader.openBytes(bytes);
+    drain(reader, onRecord);
+}
+
+bool readMarcFile(const std::filesystem::path& path, const RecordSink& onRecord,
+                  const ReadOptions& options)
+{
+    RecordReader reader(options);
+    if (!reader.open(path))
+        return false;
+    drain(reader, onRecord);
+    return !reader.failed();
 }
 
 std::u16string titleOf(std::string_view record)

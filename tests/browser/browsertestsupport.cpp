@@ -68,7 +68,7 @@ QByteArray readAll(const QString& path)
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-QString displayOf(const std::string& record)
+QString displayOf(std::string_view record)
 {
     return toQ(formatRecordText(record));
 }
@@ -83,6 +83,12 @@ void Window::load(const QString& path)
 {
     text1()->setText(path);
     form->loadGridData();
+    waitForLoad();
+}
+
+void Window::waitForLoad() const
+{
+    QTRY_VERIFY_WITH_TIMEOUT(!form->isLoading(), 120000);
 }
 
 void Window::click(const char* buttonName) const

@@ -21,7 +21,7 @@ QString writeLinesFile(const QString& dir, const QString& name,
                        const std::vector<std::string>& records);
 QByteArray readAll(const QString& path);
 QString toQ(const std::u16string& s);
-QString displayOf(const std::string& record); // the display text, lines ending CR LF
+QString displayOf(std::string_view record); // the display text, lines ending CR LF
 
 // The main window with a scripted platform, shown so that geometry and focus behave.
 struct Window
@@ -30,12 +30,14 @@ struct Window
     std::unique_ptr<BrowserForm> form;
 
     Window();
-    void load(const QString& path);
+    void load(const QString& path); // types the path into Text1 and waits for the load
+    void waitForLoad() const;
     template <typename T> T* child(const char* name) const
     {
         return form->findChild<T*>(QString::fromLatin1(name));
     }
     GridControl& grid() const { return form->grid(); }
+    std::string record(int row) const { return std::string(grid().recordAt(row)); }
     QPlainTextEdit* text2() const { return child<QPlainTextEdit>("Text2"); }
     QLineEdit* text1() const { return child<QLineEdit>("Text1"); }
     QLineEdit* text3() const { return child<QLineEdit>("Text3"); }

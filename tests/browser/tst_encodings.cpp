@@ -72,10 +72,10 @@ private slots:
         w.click("Command4");
         QCOMPARE(w.grid().cellTextColour(2, 0), kModifiedColour);
         QCOMPARE(w.grid().cellText(2, 1), QStringLiteral("Pre\u0301cis 一文."));
-        QCOMPARE(detectEncoding(w.grid().recordAt(1)), Encoding::Utf8);
-        QCOMPARE(detectEncoding(w.grid().recordAt(2)), Encoding::Marc8);
+        QCOMPARE(detectEncoding(w.record(1)), Encoding::Utf8);
+        QCOMPARE(detectEncoding(w.record(2)), Encoding::Marc8);
         for (int row : {1, 2})
-            QVERIFY(w.grid().recordAt(row).find(row == 1
+            QVERIFY(w.record(row).find(row == 1
                                                     ? "a\xE5\x8D\x8A\xE7\x94\xB0"
                                                     : "\x1B$1!0!!BX\x1B(B.") != std::string::npos);
 
@@ -83,8 +83,8 @@ private slots:
         const QString out = m_dir.filePath(QStringLiteral("out.mrc"));
         w.fake.fileDialog->answers = {out};
         w.click("Command3");
-        QCOMPARE(readAll(out), QByteArray::fromStdString(w.grid().recordAt(1) + "\r\n" +
-                                                         w.grid().recordAt(2) + "\r\n"));
+        QCOMPARE(readAll(out), QByteArray::fromStdString(w.record(1) + "\r\n" +
+                                                         w.record(2) + "\r\n"));
 
         // Copy: MARC-8 has no plain-text form, so it goes as the record saved in UTF-8.
         w.fake.popupMenu->answers = {3};

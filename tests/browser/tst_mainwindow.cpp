@@ -66,6 +66,7 @@ private slots:
         Window w;
         w.fake.fileDialog->answers = {m_three};
         w.click("Command1");
+        w.waitForLoad();
         QCOMPARE(w.fake.fileDialog->titles, QStringList{QStringLiteral("选择MARC文件")});
         QCOMPARE(w.fake.fileDialog->filters.size(), 2);
         QCOMPARE(w.fake.fileDialog->filters[0].description + w.fake.fileDialog->filters[1].pattern,
@@ -75,7 +76,7 @@ private slots:
         QCOMPARE(w.grid().cellText(3, 0), QStringLiteral("3"));
         QCOMPARE(w.label1()->text(), QStringLiteral("/3"));
         QCOMPARE(w.text3()->text(), QStringLiteral("1"));
-        QCOMPARE(w.shownText(), displayOf(w.grid().recordAt(1)));
+        QCOMPARE(w.shownText(), displayOf(w.record(1)));
         QVERIFY(w.button("Command4")->isVisible() && w.button("Command5")->isVisible());
         for (int column : {0, 1, 2}) // "^" before every heading of the format: all centred
             QCOMPARE(w.grid().model().index(0, column).data(Qt::TextAlignmentRole).toInt(),
@@ -143,16 +144,16 @@ private slots:
         QCOMPARE(w.grid().cellTextColour(2, 2), kModifiedColour);
         QCOMPARE(w.grid().cellTextColour(1, 0), 0u);
         QCOMPARE(w.shownText(),
-                 displayOf(w.grid().recordAt(2))); // the record as saved: 005 from the clock
+                 displayOf(w.record(2))); // the record as saved: 005 from the clock
         QVERIFY(w.shownText().contains(QStringLiteral("\r\n005    20240131143005.0\r\n")));
 
-        const std::string before = w.grid().recordAt(2);
+        const std::string before = w.record(2);
         for (const QString& bad : {w.text2()->toPlainText() + QStringLiteral("\n606 0_ ■aSubject■"),
                                    QStringLiteral("HEA")}) {
             w.text2()->setPlainText(bad);
             w.click("Command4");
             QCOMPARE(w.fake.messageBox->calls.back().title, QStringLiteral("操作提示"));
-            QCOMPARE(w.grid().recordAt(2), before);
+            QCOMPARE(w.record(2), before);
             QCOMPARE(w.text2()->toPlainText(), bad);
         }
         QVERIFY(w.fake.messageBox->calls[0].text.contains(QStringLiteral("子字段")));
@@ -257,7 +258,6 @@ private slots:
             w.click("Command3");
             w.fake.popupMenu->answers = {1};
             w.rightClickRow(1);
-            w.form->loadGridData();
         });
         poke.start(5);
         w.load(m_big);

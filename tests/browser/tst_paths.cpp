@@ -56,7 +56,7 @@ private slots:
         Window fromDialog;
         fromDialog.fake.fileDialog->answers.push_back(m_file);
         fromDialog.click("Command1");
-        QVERIFY(loaded(fromDialog, 3));
+        QTRY_VERIFY(loaded(fromDialog, 3));
 
         Window fromDrop;
         QMimeData data;
@@ -68,7 +68,7 @@ private slots:
         QDropEvent drop(QPointF(20, 20), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QCoreApplication::sendEvent(fromDrop.form.get(), &drop);
         QVERIFY(drop.isAccepted());
-        QVERIFY(loaded(fromDrop, 3));
+        QTRY_VERIFY(loaded(fromDrop, 3));
     }
 
     void exportsBesideTheOpenedFile()

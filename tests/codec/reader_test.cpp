@@ -46,7 +46,7 @@ TEST(ReadMarcFile, CutsRecordsAtEveryTerminatorWhateverTheBufferSize)
         const auto path = dir.write("file.iso", bytes);
         for (std::size_t size : {1u, 2u, 3u, 5u, 64u}) {
             records.clear();
-            EXPECT_TRUE(readMarcFile(path, collect, ReadOptions{kMaxRecordBytes, size, {}}));
+            EXPECT_TRUE(readMarcFile(path, collect, ReadOptions{kMaxRecordBytes, size}));
             EXPECT_EQ(records, expected) << "case " << i << ", buffer of " << size;
         }
     }

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "recordrow.h"
-
 #include <QString>
-#include <vector>
+#include <cstdint>
 
 namespace bibliora {
+
+class RecordModel;
 
 // Appends records to a file in code page 936, one per line, CR LF after each. A record
 // without its terminator (one read from a UTF-16 file) gets one, so that the file reads back
@@ -21,7 +21,7 @@ public:
         QString error; // a description for the user: the path and the reason
     };
 
-    static Result appendRecords(const QString& path, const std::vector<RecordRow>& rows,
+    static Result appendRecords(const QString& path, const RecordModel& rows,
                                 bool onlyModified);
 };
 

@@ -1,21 +1,38 @@
 #include "gridcontrol.h"
 
 #include "fieldtext.h"
-#include "gbk.h"
 #include "twips.h"
 
+#include <QColor>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 
 namespace bibliora {
-
 namespace {
-const MarcRecord kNoRecord;
-}
 
-GridControl::GridControl(QWidget* parent) : QTableView(parent), m_model(new RecordModel(this))
+// The records with the blue of modified rows.
+class GridModel final : public RecordModel
+{
+public:
+    using RecordModel::RecordModel;
+
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::ForegroundRole)
+            return RecordModel::data(index, role);
+        if (!index.isValid() || index.column() >= Marc ||
+            !row(static_cast<std::size_t>(index.row())).modified)
+            return {};
+        return QColor(int(kModifiedColour & 0xFF), int((kModifiedColour >> 8) & 0xFF),
+                      int((kModifiedColour >> 16) & 0xFF));
+    }
+};
+
+} // namespace
+
+GridControl::GridControl(QWidget* parent) : QTableView(parent), m_model(new GridModel(this))
 {
     setModel(m_model);
     setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -37,12 +54,7 @@ GridControl::GridControl(QWidget* parent) : QTableView(parent), m_model(new Reco
 
 int GridControl::rowCount() const
 {
-    return static_cast<int>(m_model->rows().size()) + 1;
-}
-
-void GridControl::setRowCount(int rows)
-{
-    m_model->resizeRows(static_cast<std::size_t>(std::max(rows, 1) - 1));
+    return static_cast<int>(m_model->size()) + 1;
 }
 
 int GridControl::currentRow() const
@@ -74,44 +86,18 @@ QString GridControl::cellText(int row, int column) const
         return m_model->heading(column);
     if (!isRecordRow(row))
         return {};
-    const RecordRow& r = m_model->rows()[static_cast<std::size_t>(row - 1)];
-    switch (column) {
-    case RecordModel::Sequence:
-        return r.sequence > 0 ? QString::number(r.sequence) : QString();
-    case RecordModel::Title:
-        return r.title;
-    case RecordModel::StandardNumber:
-        return r.standardNumber;
-    case RecordModel::Marc: {
-        const std::u16string text = FieldText::value(detectEncoding(r.record), r.record);
+    const auto r = static_cast<std::size_t>(row - 1);
+    if (column == RecordModel::Marc) {
+        const std::u16string text = FieldText::value(m_model->row(r).encoding, m_model->record(r));
         return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
     }
-    default:
-        return {};
-    }
+    return m_model->data(m_model->index(row - 1, column), Qt::DisplayRole).toString();
 }
 
-const MarcRecord& GridControl::recordAt(int row) const
+std::string_view GridControl::recordAt(int row) const
 {
-    return isRecordRow(row) ? m_model->rows()[static_cast<std::size_t>(row - 1)].record : kNoRecord;
-}
-
-void GridControl::setRow(int row, std::int64_t sequence, const QString& title,
-                         const QString& standardNumber, MarcRecord record)
-{
-    if (!isRecordRow(row))
-        return;
-    RecordRow& r = m_model->row(static_cast<std::size_t>(row - 1));
-    r.sequence = sequence;
-    r.title = title;
-    r.standardNumber = standardNumber;
-    r.record = std::move(record);
-    m_model->rowChanged(static_cast<std::size_t>(row - 1));
-}
-
-void GridControl::clear()
-{
-    m_model->clearTexts();
+    return isRecordRow(row) ? m_model->record(static_cast<std::size_t>(row - 1))
+                            : std::string_view();
 }
 
 void GridControl::setHeadings(const QStringList& texts,
@@ -160,7 +146,7 @@ std::uint32_t GridControl::cellTextColour(int row, int column) const
 {
     if (!isRecordRow(row) || column < 0 || column > 2)
         return 0;
-    return m_model->rows()[static_cast<std::size_t>(row - 1)].modified ? kModifiedColour : 0;
+    return m_model->row(static_cast<std::size_t>(row - 1)).modified ? kModifiedColour : 0;
 }
 
 void GridControl::removeRows(int firstRow, int count)
@@ -183,8 +169,8 @@ void GridControl::mousePressEvent(QMouseEvent* event)
         // The right button opens the context menu and leaves the selection alone: delete acts
         // on the rows the user selected.
         event->accept();
-        if (onMouseDown)
-            onMouseDown(2, int(event->modifiers() >> 25), event->position().toPoint());
+        if (onMenuRequested && menuEnabled)
+            onMenuRequested(std::nullopt);
         return;
     }
     m_leftPressed = event->button() == Qt::LeftButton;
@@ -197,8 +183,6 @@ void GridControl::mouseReleaseEvent(QMouseEvent* event)
     QTableView::mouseReleaseEvent(event);
     if (event->button() == Qt::LeftButton && m_leftPressed) {
         m_leftPressed = false;
-        if (onMouseDown)
-            onMouseDown(1, int(event->modifiers() >> 25), event->position().toPoint());
         // A click on the row already current shows its stored record again; a click that
         // moved the current row has been reported already.
         if (indexAt(event->position().toPoint()).isValid() && currentRow() == m_rowAtPress)
@@ -212,7 +196,7 @@ void GridControl::keyPressEvent(QKeyEvent* event)
     // platform's own keyboard context-menu event is ignored below, so the menu opens once.
     const bool menuKey = event->key() == Qt::Key_Menu && event->modifiers() == Qt::NoModifier;
     const bool shiftF10 = event->key() == Qt::Key_F10 && event->modifiers() == Qt::ShiftModifier;
-    if (!menuKey && !shiftF10) {
+    if ((!menuKey && !shiftF10) || !menuEnabled) {
         QTableView::keyPressEvent(event);
         return;
     }
@@ -220,8 +204,8 @@ void GridControl::keyPressEvent(QKeyEvent* event)
     QRect row = visualRect(selectionModel()->currentIndex());
     if (!row.isValid())
         row = QRect(viewport()->rect().topLeft(), QSize(0, 0));
-    if (onMenuKey)
-        onMenuKey(viewport()->mapToGlobal(row.bottomLeft()));
+    if (onMenuRequested)
+        onMenuRequested(viewport()->mapToGlobal(row.bottomLeft()));
 }
 
 void GridControl::contextMenuEvent(QContextMenuEvent* event)

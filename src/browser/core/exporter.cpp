@@ -1,5 +1,8 @@
 #include "exporter.h"
 
+#include "marc.h"
+#include "recordmodel.h"
+
 #include <QFile>
 #include <cerrno>
 #include <cstdio>
@@ -54,7 +57,7 @@ QString describe(const QString& path, const QString& what, int error)
 
 } // namespace
 
-Exporter::Result Exporter::appendRecords(const QString& path, const std::vector<RecordRow>& rows,
+Exporter::Result Exporter::appendRecords(const QString& path, const RecordModel& rows,
                                          bool onlyModified)
 {
     Result result;
@@ -83,11 +86,12 @@ Exporter::Result Exporter::appendRecords(const QString& path, const std::vector<
         return ok;
     };
     bool ok = true;
-    for (const RecordRow& row : rows) {
-        if (onlyModified && !row.modified)
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        if (onlyModified && !rows.row(r).modified)
             continue;
-        buffer += row.record;
-        if (row.record.empty() || row.record.back() != kRecordTerminator)
+        const std::string_view record = rows.record(r);
+        buffer += record;
+        if (record.empty() || record.back() != kRecordTerminator)
             buffer.push_back(kRecordTerminator);
         buffer += "\r\n";
         ++result.written;

@@ -4,13 +4,18 @@
 
 #include <QTableView>
 #include <functional>
+#include <optional>
+#include <string_view>
 
 namespace bibliora {
+
+inline constexpr std::uint32_t kModifiedColour = 0xFF0000; // pure blue in 0x00BBGGRR
 
 // The record grid: row 0 is the heading row, rows 1 .. rowCount() - 1 hold one record each;
 // columns 0 to 3 are the sequence number, title, ISBN/ISSN and the record itself. Sizes are
 // in twips. The user's row changes (click, keyboard) are reported through onRowSelected;
-// changes made through these operations are not reported.
+// changes made through these operations are not reported. Rows of the model are 0-based:
+// grid row r is model row r - 1.
 class GridControl final : public QTableView
 {
     Q_OBJECT
@@ -20,16 +25,12 @@ public:
     RecordModel& model() const { return *m_model; }
 
     int rowCount() const;
-    void setRowCount(int rows);
     int currentRow() const;
     int selectionEndRow() const;
 
     QString cellText(int row, int column) const; // column 3 decodes the record
-    const MarcRecord& recordAt(int row) const;
-    void setRow(int row, std::int64_t sequence, const QString& title, const QString& standardNumber,
-                MarcRecord record);
+    std::string_view recordAt(int row) const;       // empty for row 0 and rows past the end
 
-    void clear();
     // Heading texts of row 0; a column's cells are aligned as its heading.
     void setHeadings(const QStringList& texts, const std::vector<Qt::Alignment>& alignments);
     void setColumnWidthTwips(int column, int twips);
@@ -40,8 +41,11 @@ public:
     void removeRows(int firstRow, int count); // one model operation for a block of rows
 
     std::function<void()> onRowSelected;
-    std::function<void(int button, int shift, QPoint pos)> onMouseDown;
-    std::function<void(QPoint globalPos)> onMenuKey;
+    // The context menu: at the mouse cursor after a right click (no position), under the
+    // current row for the menu key and Shift+F10.
+    std::function<void(std::optional<QPoint> globalPos)> onMenuRequested;
+    // While false (during a load) neither the mouse nor the keyboard opens the menu.
+    bool menuEnabled = true;
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "marc.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+
+namespace bibliora {
+
+class RecordModel;
+class RecordReader;
+
+// Reads a file into a RecordModel in short slices run from the event loop, so the window
+// repaints, answers and can be closed while a million records load. Between slices nothing
+// of the job is on the stack: a handler never runs inside a load.
+class LoadJob final : public QObject
+{
+    Q_OBJECT
+public:
+    explicit LoadJob(RecordModel& model, QObject* parent = nullptr);
+    ~LoadJob() override;
+
+    // Clears the model and starts reading; false (and nothing changed) when the file cannot
+    // be opened.
+    bool start(const QString& path);
+    // Stops reading; the records read so far stay. No signal follows.
+    void cancel();
+    bool isRunning() const { return m_timer.isActive(); }
+    std::int64_t count() const { return m_count; }
+    void setSliceMs(int ms) { m_sliceMs = ms; }
+
+signals:
+    void progress(qint64 count);
+    void finished(qint64 count);
+
+private:
+    void runSlice();
+    void reserveRows();
+
+    RecordModel& m_model;
+    std::unique_ptr<RecordReader> m_reader;
+    MarcRecord m_record;
+    QTimer m_timer;
+    std::int64_t m_count = 0;
+    double m_fileBytes = 0;
+    bool m_reserved = false;
+    int m_sliceMs = 40;
+};
+
+} // namespace bibliora

@@ -1,0 +1,59 @@
+#include "recordstore.h"
+
+#include <cstring>
+#include <limits>
+#include <stdexcept>
+
+namespace bibliora {
+namespace {
+
+// Large enough that a block costs nothing next to its records; small enough that the unused
+// end of the last block is noise beside a file of any size. A slot of more than a sixteenth
+// of a block gets a block of its own, so no block wastes more than that at its end.
+constexpr std::size_t kBlockBytes = 16u << 20;
+constexpr std::size_t kOwnBlock = kBlockBytes / 16;
+
+} // namespace
+
+RecordStore::Slot RecordStore::add(std::string_view first, std::string_view second)
+{
+    const std::size_t size = first.size() + second.size();
+    if (size >= std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("record slot too large");
+    std::size_t index = m_current;
+    if (size > kOwnBlock || m_blocks.empty() ||
+        m_blocks[m_current].size - m_blocks[m_current].used < size) {
+        const std::size_t blockSize = size > kOwnBlock ? size : kBlockBytes;
+        // Not zeroed: pages of a block are touched, and count as memory, only once written.
+        m_blocks.push_back({std::unique_ptr<char[]>(new char[blockSize]), blockSize, 0});
+        index = m_blocks.size() - 1;
+        if (size <= kOwnBlock)
+            m_current = index;
+    }
+    Block& block = m_blocks[index];
+    const Slot slot{static_cast<std::uint32_t>(index), static_cast<std::uint32_t>(block.used),
+                    static_cast<std::uint32_t>(size)};
+    if (!first.empty())
+        std::memcpy(block.bytes.get() + block.used, first.data(), first.size());
+    if (!second.empty())
+        std::memcpy(block.bytes.get() + block.used + first.size(), second.data(), second.size());
+    block.used += size;
+    return slot;
+}
+
+void RecordStore::clear()
+{
+    m_blocks.clear();
+    m_blocks.shrink_to_fit();
+    m_current = 0;
+}
+
+std::uint64_t RecordStore::capacity() const
+{
+    std::uint64_t n = 0;
+    for (const Block& b : m_blocks)
+        n += b.size;
+    return n;
+}
+
+} // namespace bibliora

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace bibliora {
+
+// The bytes of one load: records (and their row texts) copied one after another into large
+// blocks, so a million records cost a few dozen allocations instead of a million. Nothing is
+// freed before clear(): a record replaced by a save leaves its old bytes behind, which is
+// cheap next to the file and keeps every slot valid while rows are removed or reordered.
+class RecordStore final
+{
+public:
+    struct Slot
+    {
+        std::uint32_t block = 0;
+        std::uint32_t offset = 0;
+        std::uint32_t size = 0;
+    };
+
+    // Copies the parts, in order, into one slot. Throws std::length_error for a slot of 4 GiB
+    // or more (records are at most 16 MiB).
+    Slot add(std::string_view first, std::string_view second = {});
+    std::string_view view(Slot slot) const
+    {
+        return {m_blocks[slot.block].bytes.get() + slot.offset, slot.size};
+    }
+    void clear();
+    // Bytes held in blocks, used or not.
+    std::uint64_t capacity() const;
+
+private:
+    struct Block
+    {
+        std::unique_ptr<char[]> bytes;
+        std::size_t size = 0;
+        std::size_t used = 0;
+    };
+
+    std::vector<Block> m_blocks;
+    std::size_t m_current = 0; // the block small slots go to
+};
+
+} // namespace bibliora
