@@ -41,16 +41,6 @@ constexpr int kClientHeightTwips = 8565;
 
 } // namespace
 
-QString startupPathFrom(int argc, const char* const* argv)
-{
-    QStringList parts;
-    for (int i = 1; i < argc; ++i)
-        parts << QString::fromLocal8Bit(argv[i]);
-    QString path = parts.join(QLatin1Char(' '));
-    path.remove(QLatin1Char('"'));
-    return path;
-}
-
 QString BrowserForm::projectAddress()
 {
     return QStringLiteral("https://github.com/bibliora/bibliora");
@@ -543,8 +533,7 @@ void BrowserForm::exportGridData(bool onlyModified)
         if (append != MessageAnswer::Yes)
             return;
     }
-    const Exporter::Result result =
-        Exporter::appendRecords(path, m_grid->model(), onlyModified);
+    const Exporter::Result result = Exporter::appendRecords(path, m_grid->model(), onlyModified);
     if (!result.ok) {
         showError(result.error);
         return;

@@ -125,8 +125,4 @@ private:
     FindFrm* m_findDialog = nullptr;
 };
 
-// The start-up path: the program's arguments as received, joined by single spaces, with
-// every double quote removed. Not split, not trimmed.
-QString startupPathFrom(int argc, const char* const* argv);
-
 } // namespace bibliora

@@ -74,8 +74,8 @@ void FindFrm::startSearch()
         return;
     }
     m_messages.show(this, QStringLiteral("抱歉,没有找到符合要求的数据信息!"),
-                                        QStringLiteral("操作提示"), MessageButtons::Ok,
-                                        MessageIcon::Information, MessageAnswer::Ok);
+                    QStringLiteral("操作提示"), MessageButtons::Ok, MessageIcon::Information,
+                    MessageAnswer::Ok);
 }
 
 bool FindFrm::eventFilter(QObject* watched, QEvent* event)

@@ -6,7 +6,7 @@ namespace bibliora {
 
 // The character encoding of one record's bytes. Every length and start in a record's
 // directory counts bytes of that encoding.
-enum class Encoding
+enum class Encoding : unsigned char
 {
     Gbk,   // code page 936: the default, and every record that is not plainly another
     Utf8,  // well-formed UTF-8, whatever the record declares

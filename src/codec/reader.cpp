@@ -248,8 +248,7 @@ bool RecordReader::refill()
 
 bool RecordReader::step(MarcRecord& record)
 {
-    return m_utf16 ? m_utf16Splitter->step(m_p, m_end, record)
-                   : m_cp936->step(m_p, m_end, record);
+    return m_utf16 ? m_utf16Splitter->step(m_p, m_end, record) : m_cp936->step(m_p, m_end, record);
 }
 
 RecordReader::Step RecordReader::next(MarcRecord& record)

@@ -55,7 +55,10 @@ public:
     Step next(MarcRecord& record);
     bool failed() const { return m_failed; }
     // Bytes of the input consumed so far.
-    std::uint64_t position() const { return m_consumed + static_cast<std::uint64_t>(m_p - m_begin); }
+    std::uint64_t position() const
+    {
+        return m_consumed + static_cast<std::uint64_t>(m_p - m_begin);
+    }
 
 private:
     class Cp936Splitter;

@@ -1,5 +1,7 @@
 #include "commandline.h"
 
+#include <QStringList>
+
 namespace bibliora {
 
 QString startupPathFromCommandLine(QStringView commandLine)
@@ -18,6 +20,16 @@ QString startupPathFromCommandLine(QStringView commandLine)
         ++i;
     QString path = commandLine.mid(i).toString();
     path.remove(u'"');
+    return path;
+}
+
+QString startupPathFrom(int argc, const char* const* argv)
+{
+    QStringList parts;
+    for (int i = 1; i < argc; ++i)
+        parts << QString::fromLocal8Bit(argv[i]);
+    QString path = parts.join(QLatin1Char(' '));
+    path.remove(QLatin1Char('"'));
     return path;
 }
 

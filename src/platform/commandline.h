@@ -12,4 +12,8 @@ namespace bibliora {
 // Windows itself reads it.
 QString startupPathFromCommandLine(QStringView commandLine);
 
+// The start-up path elsewhere: the program's arguments as received, joined by single spaces,
+// with every double quote removed. Not split, not trimmed.
+QString startupPathFrom(int argc, const char* const* argv);
+
 } // namespace bibliora

@@ -75,16 +75,15 @@ private slots:
         QCOMPARE(detectEncoding(w.record(1)), Encoding::Utf8);
         QCOMPARE(detectEncoding(w.record(2)), Encoding::Marc8);
         for (int row : {1, 2})
-            QVERIFY(w.record(row).find(row == 1
-                                                    ? "a\xE5\x8D\x8A\xE7\x94\xB0"
-                                                    : "\x1B$1!0!!BX\x1B(B.") != std::string::npos);
+            QVERIFY(w.record(row).find(row == 1 ? "a\xE5\x8D\x8A\xE7\x94\xB0"
+                                                : "\x1B$1!0!!BX\x1B(B.") != std::string::npos);
 
         // Export writes each record's own bytes.
         const QString out = m_dir.filePath(QStringLiteral("out.mrc"));
         w.fake.fileDialog->answers = {out};
         w.click("Command3");
-        QCOMPARE(readAll(out), QByteArray::fromStdString(w.record(1) + "\r\n" +
-                                                         w.record(2) + "\r\n"));
+        QCOMPARE(readAll(out),
+                 QByteArray::fromStdString(w.record(1) + "\r\n" + w.record(2) + "\r\n"));
 
         // Copy: MARC-8 has no plain-text form, so it goes as the record saved in UTF-8.
         w.fake.popupMenu->answers = {3};

@@ -3,6 +3,7 @@
 #include "browsertestsupport.h"
 #include "buttonskin.h"
 #include "codec.h"
+#include "commandline.h"
 #include "layout.h"
 #include "qtskin.h"
 #include "twips.h"

@@ -21,8 +21,7 @@ public:
         QString error; // a description for the user: the path and the reason
     };
 
-    static Result appendRecords(const QString& path, const RecordModel& rows,
-                                bool onlyModified);
+    static Result appendRecords(const QString& path, const RecordModel& rows, bool onlyModified);
 };
 
 } // namespace bibliora

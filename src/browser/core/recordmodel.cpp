@@ -7,8 +7,8 @@
 namespace bibliora {
 namespace {
 
-// Row texts sit in the store right after the record's bytes, at any byte offset: they are
-// copied out, never read in place as char16_t.
+// Row texts sit in their store at any byte offset: they are copied out, never read in place
+// as char16_t.
 QString textAt(std::string_view bytes)
 {
     QString s(static_cast<qsizetype>(bytes.size() / 2), Qt::Uninitialized);
@@ -79,12 +79,12 @@ QVariant RecordModel::headerData(int section, Qt::Orientation orientation, int r
 
 std::string_view RecordModel::record(std::size_t r) const
 {
-    return m_store.view(m_rows[r].slot).substr(0, m_rows[r].recordBytes);
+    return m_records.view(m_rows[r].record);
 }
 
 std::string_view RecordModel::texts(const RecordRow& row) const
 {
-    return m_store.view(row.slot).substr(row.recordBytes);
+    return m_texts.view(row.texts);
 }
 
 QString RecordModel::title(std::size_t r) const
@@ -122,9 +122,9 @@ RecordRow RecordModel::makeRow(std::string_view record, std::int32_t sequence)
     m_textBuffer = titleOf(record, row.encoding);
     row.titleUnits = static_cast<std::uint32_t>(m_textBuffer.size());
     m_textBuffer += standardNumberOf(record, row.encoding);
-    row.slot = m_store.add(record, {reinterpret_cast<const char*>(m_textBuffer.data()),
-                                    m_textBuffer.size() * 2});
-    row.recordBytes = static_cast<std::uint32_t>(record.size());
+    row.record = m_records.add(record);
+    row.texts =
+        m_texts.add({reinterpret_cast<const char*>(m_textBuffer.data()), m_textBuffer.size() * 2});
     row.sequence = sequence;
     return row;
 }
@@ -153,7 +153,8 @@ void RecordModel::clear()
     beginResetModel();
     m_rows.clear();
     m_rows.shrink_to_fit();
-    m_store.clear();
+    m_records.clear();
+    m_texts.clear();
     m_shown = 0;
     endResetModel();
 }

@@ -65,7 +65,8 @@ private:
     RecordRow makeRow(std::string_view record, std::int32_t sequence);
     std::string_view texts(const RecordRow& row) const;
 
-    RecordStore m_store;
+    RecordStore m_records;
+    RecordStore m_texts;
     std::vector<RecordRow> m_rows;
     std::size_t m_shown = 0;
     std::u16string m_textBuffer;

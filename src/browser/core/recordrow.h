@@ -7,13 +7,14 @@
 
 namespace bibliora {
 
-// One record row of the grid. Its slot holds the record's bytes as read (or as last saved),
-// then its title and standard number as UTF-16, so a row itself is a few plain numbers.
+// One record row of the grid: where its record's bytes are (as read, or as last saved) and
+// where its title and standard number are, as UTF-16, so a row itself is a few numbers.
+// The texts are kept apart from the records, so a find reads them and nothing else.
 struct RecordRow
 {
-    RecordStore::Slot slot;
-    std::uint32_t recordBytes = 0;
-    std::uint32_t titleUnits = 0; // the standard number takes the rest of the slot
+    RecordStore::Slot record;
+    RecordStore::Slot texts;
+    std::uint32_t titleUnits = 0; // the standard number takes the rest of the texts
     std::int32_t sequence = 0;    // the number column: the load's count, or the row at a save
     Encoding encoding = Encoding::Gbk;
     bool modified = false;   // saved at least once since the load: shown in blue

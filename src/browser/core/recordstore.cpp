@@ -15,9 +15,9 @@ constexpr std::size_t kOwnBlock = kBlockBytes / 16;
 
 } // namespace
 
-RecordStore::Slot RecordStore::add(std::string_view first, std::string_view second)
+RecordStore::Slot RecordStore::add(std::string_view bytes)
 {
-    const std::size_t size = first.size() + second.size();
+    const std::size_t size = bytes.size();
     if (size >= std::numeric_limits<std::uint32_t>::max())
         throw std::length_error("record slot too large");
     std::size_t index = m_current;
@@ -33,10 +33,8 @@ RecordStore::Slot RecordStore::add(std::string_view first, std::string_view seco
     Block& block = m_blocks[index];
     const Slot slot{static_cast<std::uint32_t>(index), static_cast<std::uint32_t>(block.used),
                     static_cast<std::uint32_t>(size)};
-    if (!first.empty())
-        std::memcpy(block.bytes.get() + block.used, first.data(), first.size());
-    if (!second.empty())
-        std::memcpy(block.bytes.get() + block.used + first.size(), second.data(), second.size());
+    if (size > 0)
+        std::memcpy(block.bytes.get() + block.used, bytes.data(), size);
     block.used += size;
     return slot;
 }

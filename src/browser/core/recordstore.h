@@ -7,10 +7,10 @@
 
 namespace bibliora {
 
-// The bytes of one load: records (and their row texts) copied one after another into large
-// blocks, so a million records cost a few dozen allocations instead of a million. Nothing is
-// freed before clear(): a record replaced by a save leaves its old bytes behind, which is
-// cheap next to the file and keeps every slot valid while rows are removed or reordered.
+// The bytes of one load (records, or row texts) copied one after another into large blocks, so a
+// million records cost a few dozen allocations instead of a million. Nothing is freed before
+// clear(): a record replaced by a save leaves its old bytes behind, which is cheap next to the file
+// and keeps every slot valid while rows are removed or reordered.
 class RecordStore final
 {
 public:
@@ -21,9 +21,9 @@ public:
         std::uint32_t size = 0;
     };
 
-    // Copies the parts, in order, into one slot. Throws std::length_error for a slot of 4 GiB
-    // or more (records are at most 16 MiB).
-    Slot add(std::string_view first, std::string_view second = {});
+    // Copies the bytes into a slot of their own. Throws std::length_error for 4 GiB or more
+    // (records are at most 16 MiB).
+    Slot add(std::string_view bytes);
     std::string_view view(Slot slot) const
     {
         return {m_blocks[slot.block].bytes.get() + slot.offset, slot.size};
