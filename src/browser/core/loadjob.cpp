@@ -65,8 +65,9 @@ void LoadJob::runSlice()
     QElapsedTimer clock;
     clock.start();
     RecordReader::Step step = RecordReader::Step::Pending;
-    // The clock is read every few records: a record takes well under a microsecond.
-    for (unsigned n = 0; (n % 32) != 0 || clock.elapsed() < m_sliceMs; ++n) {
+    // At least one step a slice; the clock is read every few records, as a record takes well
+    // under a microsecond.
+    for (unsigned n = 1;; ++n) {
         step = m_reader->next(m_record);
         if (step == RecordReader::Step::End)
             break;
@@ -77,6 +78,8 @@ void LoadJob::runSlice()
             }
             m_model.stage(m_record, static_cast<std::int32_t>(++m_count));
         }
+        if (n % 32 == 0 && clock.elapsed() >= m_sliceMs)
+            break;
     }
     if (!m_reserved)
         reserveRows();

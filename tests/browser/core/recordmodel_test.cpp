@@ -1,0 +1,77 @@
+// The record list without widgets: the block store, and a load run from the event loop.
+#include "loadjob.h"
+#include "reader.h"
+#include "recordmodel.h"
+#include "recordstore.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <gtest/gtest.h>
+
+using namespace bibliora;
+
+TEST(RecordStore, EverySlotKeepsItsBytesWhateverItsSizeAndNeighbours)
+{
+    // Sizes around the block's end and the own-block threshold, empty, and 2 MiB.
+    const std::vector<std::size_t> sizes = {
+        0, 1, 700, (1u << 20) - 1, 1u << 20, (1u << 20) + 1, 2u << 20, 3, 5};
+    RecordStore store;
+    std::vector<std::pair<RecordStore::Slot, std::string>> kept;
+    for (int round = 0; round < 8; ++round) {
+        for (std::size_t i = 0; i < sizes.size(); ++i) {
+            std::string bytes(sizes[i], static_cast<char>('a' + (round + i) % 26));
+            kept.emplace_back(store.add(bytes), std::move(bytes));
+        }
+    }
+    for (const auto& [slot, bytes] : kept)
+        ASSERT_EQ(store.view(slot), bytes);
+    // Only a sixteenth of a block may stay unused at its end.
+    std::uint64_t total = 0;
+    for (const auto& k : kept)
+        total += k.second.size();
+    EXPECT_LT(store.capacity(), total + total / 8 + (16u << 20));
+}
+
+TEST(LoadJob, PublishesSliceBySliceAndEndsWithEveryRecordOfTheFile)
+{
+    int argc = 1;
+    char name[] = "browser_core_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    const QString path = QStringLiteral(BIBLIORA_SAMPLES "/cnmarc-gbk.iso");
+    std::vector<MarcRecord> expected;
+    ASSERT_TRUE(readMarcFile(BIBLIORA_SAMPLES "/cnmarc-gbk.iso",
+                             [&](MarcRecord&& r) { expected.push_back(std::move(r)); }));
+
+    RecordModel model;
+    LoadJob job(model);
+    job.setSliceMs(0); // 32 records a slice
+    std::vector<qint64> seen;
+    QObject::connect(&job, &LoadJob::progress, [&](qint64 n) {
+        EXPECT_EQ(model.rowCount(), n); // every row read so far is shown
+        seen.push_back(n);
+    });
+    QEventLoop loop;
+    QObject::connect(&job, &LoadJob::finished, &loop, &QEventLoop::quit);
+    ASSERT_TRUE(job.start(path));
+    loop.exec();
+    ASSERT_EQ(model.size(), expected.size());
+    EXPECT_EQ(seen.size(), 3u); // 120 records, 32 a slice
+    for (std::size_t r = 0; r < expected.size(); ++r) {
+        ASSERT_EQ(model.record(r), expected[r]);
+        EXPECT_EQ(model.title(r).toStdU16String(), titleOf(expected[r]));
+        EXPECT_EQ(model.row(r).sequence, static_cast<int>(r + 1));
+    }
+
+    // A save, a removal and a new load: rows change only through the model.
+    model.replaceRecord(0, expected[1], 1);
+    EXPECT_EQ(model.record(0), expected[1]);
+    EXPECT_EQ(model.unexportedCount(), 1);
+    model.removeRows(0, 2);
+    EXPECT_EQ(model.record(0), expected[2]);
+    EXPECT_EQ(model.unexportedCount(), 0);
+    ASSERT_TRUE(job.start(path));
+    job.cancel(); // stopped before its first slice: an empty list, no signal
+    EXPECT_EQ(model.size(), 0u);
+    EXPECT_FALSE(job.start(QStringLiteral(BIBLIORA_SAMPLES "/missing.iso")));
+}
