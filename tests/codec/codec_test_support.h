@@ -4,10 +4,10 @@
 // a temporary folder.
 
 #include "codec.h"
+#include "isoassembler.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -31,16 +31,11 @@ inline std::string gbk(std::u16string text)
 // nonsense record length and base address, which readers must never use.
 inline MarcRecord assemble(const std::vector<std::pair<std::string, std::u16string>>& fields)
 {
-    std::string directory, data;
-    for (const auto& [tag, text] : fields) {
-        const std::string bytes = gbk(text + u'^');
-        char entry[16];
-        std::snprintf(entry, sizeof entry, "%.3s%04zu%05zu", tag.c_str(), bytes.size(),
-                      data.size());
-        directory += entry;
-        data += bytes;
-    }
-    return "99999nam0 2299999   450 " + directory + '\x1E' + data + '\x1D';
+    std::vector<support::IsoField> isoFields;
+    for (const auto& [tag, text] : fields)
+        isoFields.push_back({tag, gbk(text)});
+    return support::assembleIso("99999nam0 2299999   450 ", isoFields,
+                                support::LeaderLengths::AsGiven);
 }
 
 // A UTF-16LE file with its byte-order mark.

@@ -1,6 +1,7 @@
 // Encodings: which one a record is in, and records of each shown and built again unchanged.
 
 #include "codec_test_support.h"
+#include "isoassembler.h"
 #include "recordgen.h"
 
 using namespace bibliora;
@@ -11,18 +12,9 @@ namespace {
 const BuildTime kNow{2024, 1, 31, 14, 30, 5};
 
 // A record of {tag, bytes} fields, bytes as they are ("\x1F" delimiters), leader given.
-MarcRecord rawRecord(std::string leader,
-                     const std::vector<std::pair<std::string, std::string>>& fields)
+MarcRecord rawRecord(std::string_view leader, const std::vector<support::IsoField>& fields)
 {
-    std::string directory, data;
-    for (const auto& [tag, bytes] : fields) {
-        char entry[16];
-        std::snprintf(entry, sizeof entry, "%.3s%04zu%05zu", tag.c_str(), bytes.size() + 1,
-                      data.size());
-        directory += entry;
-        data += bytes + '\x1E';
-    }
-    return leader + directory + '\x1E' + data + '\x1D';
+    return support::assembleIso(leader, fields, support::LeaderLengths::AsGiven);
 }
 
 // Shows the record and builds it again unedited, in its own encoding.
@@ -61,15 +53,15 @@ TEST(Encoding, GeneratedGbkRecordsAreNeverTakenForAnythingElse)
     // the same with that declaration blanked, and MARC21 records in GBK with leader/09 blank.
     std::size_t other = 0;
     std::size_t checked = 0;
-    bench::GeneratedRecord g;
-    for (const auto format : {bench::RecordFormat::Cnmarc, bench::RecordFormat::Marc21}) {
-        const bench::RecordGenerator generator(11, format);
-        const std::uint64_t count = format == bench::RecordFormat::Cnmarc ? 100000 : 20000;
+    support::GeneratedRecord g;
+    for (const auto format : {support::RecordFormat::Cnmarc, support::RecordFormat::Marc21}) {
+        const support::RecordGenerator generator(11, format);
+        const std::uint64_t count = format == support::RecordFormat::Cnmarc ? 100000 : 20000;
         for (std::uint64_t i = 0; i < count; ++i) {
             generator.make(i, g);
             other += detectEncoding(g.bytes) != Encoding::Gbk;
             ++checked;
-            if (format == bench::RecordFormat::Cnmarc && i % 10 == 0) {
+            if (format == support::RecordFormat::Cnmarc && i % 10 == 0) {
                 const std::size_t at = g.bytes.find("y50      ea");
                 ASSERT_NE(at, std::string::npos);
                 g.bytes.replace(at + 1, 2, "  ");

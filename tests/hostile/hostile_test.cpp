@@ -1,8 +1,9 @@
 // The codec on hostile input: files that are no MARC file or that would exhaust memory, the
 // builder's properties over generated records, and every input kept in fuzz/corpus/ replayed
-// through the fuzz targets' own checks (a failed check aborts with its reason).
-#include "fuzzsupport.h"
+// through the fuzz targets' own checks.
+#include "fuzzchecks.h"
 #include "hostilefiles.h"
+#include "isocheck.h"
 
 #include <gtest/gtest.h>
 
@@ -11,22 +12,12 @@
 
 #include <sys/resource.h>
 
-extern "C" int hostileFuzzReader(const std::uint8_t* data, std::size_t size);
-extern "C" int hostileFuzzLookup(const std::uint8_t* data, std::size_t size);
-extern "C" int hostileFuzzDisplayText(const std::uint8_t* data, std::size_t size);
-extern "C" int hostileFuzzBuilder(const std::uint8_t* data, std::size_t size);
-
 using namespace bibliora;
 using namespace bibliora::hostile;
+using namespace bibliora::support;
 using Records = std::vector<MarcRecord>;
-using Fuzz = int (*)(const std::uint8_t*, std::size_t);
 
 namespace {
-
-void run(Fuzz target, std::string_view bytes)
-{
-    target(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-}
 
 // Whether the file was read to its end, and its records.
 std::pair<bool, Records> readAll(const fs::path& path, std::size_t bufferBytes = 1u << 20)
@@ -75,9 +66,10 @@ TEST_F(HostileFiles, FilesThatAreNoMarcFileAreReadWithoutHarm)
         const auto [ok, records] = readAll(path);
         EXPECT_TRUE(ok) << path;
         EXPECT_EQ(records.size(), std::size_t(std::count(bytes.begin(), bytes.end(), '\x1D')));
-        run(hostileFuzzReader, bytes); // whole and chunked reads agree, also behind FF FE
+        // Whole and chunked reads agree, also behind FF FE.
+        EXPECT_EQ(readerProblem(bytes, (m_dir / "scratch").string()), "") << path;
         for (const MarcRecord& record : records)
-            run(hostileFuzzDisplayText, record);
+            ASSERT_EQ(displayTextProblem(record), "") << path;
     }
     EXPECT_EQ(readAll(writeFile(m_dir / "empty.iso", "")), std::make_pair(true, Records{}));
     EXPECT_EQ(readAll(m_dir), std::make_pair(false, Records{}));
@@ -103,25 +95,27 @@ TEST_F(HostileFiles, OddLengthUtf16AndRecordsOfOverAMegabyteAreDeliveredWhole)
 
 TEST(Properties, GeneratedRecordsSaveWellFormedAndASecondSaveChangesNothing)
 {
-    for (const auto format : {bench::RecordFormat::Cnmarc, bench::RecordFormat::Marc21})
+    for (const auto format : {RecordFormat::Cnmarc, RecordFormat::Marc21})
         for (std::uint64_t i = 0; i < 1500; ++i) {
-            const MarcRecord once = fuzz::save(generated(i, format));
-            ASSERT_EQ(check::wellFormedProblem(once), "") << "record " << i;
-            ASSERT_EQ(fuzz::save(once), once) << "record " << i << " changed when saved again";
+            const MarcRecord once = save(generated(i, format));
+            ASSERT_EQ(wellFormedProblem(once), "") << "record " << i;
+            ASSERT_EQ(save(once), once) << "record " << i << " changed when saved again";
         }
 }
 
-TEST(FuzzCorpus, EveryKeptInputPassesItsTargetsChecks)
+TEST_F(HostileFiles, EveryKeptFuzzInputPassesItsTargetsChecks)
 {
-    const std::pair<const char*, Fuzz> targets[] = {{"reader", hostileFuzzReader},
-                                                    {"lookup", hostileFuzzLookup},
-                                                    {"displaytext", hostileFuzzDisplayText},
-                                                    {"builder", hostileFuzzBuilder}};
+    const std::string scratch = (m_dir / "scratch").string();
+    const std::pair<const char*, std::string (*)(std::string_view)> targets[] = {
+        {"reader", nullptr},
+        {"lookup", lookupProblem},
+        {"displaytext", displayTextProblem},
+        {"builder", builderProblem}};
     std::size_t replayed = 0;
-    for (const auto& [name, target] : targets)
+    for (const auto& [name, check] : targets)
         for (const auto& entry : fs::directory_iterator(fs::path(BIBLIORA_FUZZ_CORPUS) / name)) {
-            std::fprintf(stderr, "%s\n", entry.path().c_str()); // named before a check aborts
-            run(target, readBytes(entry.path()));
+            const std::string input = readBytes(entry.path());
+            EXPECT_EQ(check ? check(input) : readerProblem(input, scratch), "") << entry.path();
             ++replayed;
         }
     EXPECT_GE(replayed, 4u);

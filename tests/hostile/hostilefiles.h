@@ -50,10 +50,10 @@ inline fs::path writeEndless(const fs::path& path, const std::string& head = {})
 }
 
 // Generated record `i` (CNMARC unless told), assembled byte by byte, not by the builder.
-inline std::string generated(std::uint64_t i, bench::RecordFormat format = {})
+inline std::string generated(std::uint64_t i, support::RecordFormat format = {})
 {
-    bench::GeneratedRecord record;
-    bench::RecordGenerator(7, format).make(i, record);
+    support::GeneratedRecord record;
+    support::RecordGenerator(7, format).make(i, record);
     return record.bytes;
 }
 

@@ -129,7 +129,7 @@ private slots:
 
         // Records read whole from one line, generated or arbitrary bytes, export byte for byte.
         std::string lines;
-        for (const auto format : {bench::RecordFormat::Cnmarc, bench::RecordFormat::Marc21})
+        for (const auto format : {support::RecordFormat::Cnmarc, support::RecordFormat::Marc21})
             for (std::uint64_t i = 0; i < 1000; ++i)
                 lines += generated(i, format) + "\r\n";
         // Arbitrary bytes, but no line break and no leading blank.
