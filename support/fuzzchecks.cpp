@@ -37,7 +37,7 @@ std::string recordsProblem(const Records& records, bool utf16, std::size_t limit
 }
 
 std::string readBothWaysProblem(std::string_view bytes, std::size_t limit, std::size_t chunk,
-                                const std::string& scratchFile)
+                                const std::filesystem::path& scratchFile)
 {
     const bool utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
                        static_cast<unsigned char>(bytes[1]) == 0xFE;
@@ -51,7 +51,7 @@ std::string readBothWaysProblem(std::string_view bytes, std::size_t limit, std::
 
     if (!std::ofstream(scratchFile, std::ios::binary | std::ios::trunc)
              .write(bytes.data(), std::streamsize(bytes.size())))
-        return "cannot write " + scratchFile;
+        return "cannot write " + scratchFile.string();
     options.bufferBytes = chunk;
     Records chunked;
     if (!readMarcFile(
@@ -121,7 +121,7 @@ std::string stableSaveProblem(std::string_view record)
     return {};
 }
 
-std::string readerProblem(std::string_view input, const std::string& scratchFile)
+std::string readerProblem(std::string_view input, const std::filesystem::path& scratchFile)
 {
     const std::size_t size = input.size();
     const std::size_t chunk = 4 + (size ? static_cast<unsigned char>(input[size - 1]) % 8 : 0);

@@ -7,6 +7,7 @@
 #include "codec.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -26,7 +27,7 @@ std::string stableSaveProblem(std::string_view record);
 // with a limit of a few dozen bytes: read whole from memory, and from `scratchFile` (rewritten
 // here) in chunks of 4 to 11 bytes; both reads deliver the same records, each one what its
 // encoding can deliver.
-std::string readerProblem(std::string_view input, const std::string& scratchFile);
+std::string readerProblem(std::string_view input, const std::filesystem::path& scratchFile);
 
 // lookupSubfield: the first byte picks a spec (0 to 5 characters from the next bytes, a byte
 // above 0x7F standing for a Chinese character, or one of the record list's specs); the rest is

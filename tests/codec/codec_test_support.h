@@ -55,14 +55,14 @@ struct TempDir
     TempDir() { std::filesystem::create_directories(path); }
     ~TempDir()
     {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
     }
     std::filesystem::path write(const std::string& name, std::string_view bytes) const
     {
-        const std::filesystem::path file = path / name;
-        std::ofstream(file, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-        return file;
+        std::ofstream(path / name, std::ios::binary)
+            .write(bytes.data(), std::streamsize(bytes.size()));
+        return path / name;
     }
 };
 

@@ -120,6 +120,13 @@ class QtSkinTest final : public QObject
     QLineEdit* m_edit = nullptr;
     QPushButton* m_save = nullptr;
 
+    bool showSkinned()
+    {
+        attachSkin(m_form.get());
+        m_form->show();
+        return QTest::qWaitForWindowExposed(m_form.get());
+    }
+
 private slots:
     void init()
     {
@@ -173,9 +180,7 @@ private slots:
 
     void hotComesBackOnTheFirstMoveAfterAClick()
     {
-        attachSkin(m_form.get());
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QVERIFY(showSkinned());
         QTest::mouseMove(m_save, QPoint(10, 10));
         QCOMPARE(prop(m_save, "OLDSTATE"), 1);
         QTest::mouseClick(m_save, Qt::LeftButton, {}, QPoint(10, 10));
@@ -188,9 +193,7 @@ private slots:
 
     void aMessageBoxStraightAfterAFileDialogIsSkinned()
     {
-        attachSkin(m_form.get());
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QVERIFY(showSkinned());
         QTemporaryDir dir;
         bool fileDialogSkinned = false;
         bool boxSkinned = false;
@@ -221,9 +224,7 @@ private slots:
 
     void facesFollowTheScreen()
     {
-        attachSkin(m_form.get());
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QVERIFY(showSkinned());
         const qreal ratio = m_save->devicePixelRatio();
         const QImage face = shot(m_save);
         QCOMPARE(face.size(), m_save->size() * ratio);
@@ -261,9 +262,7 @@ private slots:
 
     void closingTheMainWindowWithADialogOpenLeavesNothingBehind()
     {
-        attachSkin(m_form.get());
-        m_form->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_form.get()));
+        QVERIFY(showSkinned());
         auto* dialog = new QDialog(m_form.get());
         auto* ok = new QPushButton(QStringLiteral("开始查找"), dialog);
         dialog->show();
