@@ -1,16 +1,13 @@
 #pragma once
 
-// Helpers shared by the codec and command-line tests: records written by hand, UTF-16 files,
-// a temporary folder.
+// Helpers shared by the codec and command-line tests: records written by hand.
 
 #include "codec.h"
 #include "isoassembler.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <vector>
 
 namespace bibliora::test {
@@ -38,32 +35,7 @@ inline MarcRecord assemble(const std::vector<std::pair<std::string, std::u16stri
                                 support::LeaderLengths::AsGiven);
 }
 
-// A UTF-16LE file with its byte-order mark.
-inline std::string utf16File(std::u16string_view text)
-{
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : text)
-        bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-    return bytes;
-}
-
-// A folder of its own for one test, removed with its contents afterwards.
-struct TempDir
-{
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                       ("bibliora-test-" + std::to_string(std::random_device()()));
-    TempDir() { std::filesystem::create_directories(path); }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    std::filesystem::path write(const std::string& name, std::string_view bytes) const
-    {
-        std::ofstream(path / name, std::ios::binary)
-            .write(bytes.data(), std::streamsize(bytes.size()));
-        return path / name;
-    }
-};
+using support::TempDir;
+using support::utf16File;
 
 } // namespace bibliora::test

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <fstream>
 #include <functional>
 
 #include <sys/resource.h>
@@ -17,6 +18,7 @@ using namespace bibliora;
 using namespace bibliora::hostile;
 using namespace bibliora::support;
 using Records = std::vector<MarcRecord>;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -24,18 +26,16 @@ namespace {
 std::pair<bool, Records> readAll(const fs::path& path, std::size_t bufferBytes = 1u << 20)
 {
     Records records;
-    ReadOptions options;
-    options.bufferBytes = bufferBytes;
     const auto keep = [&](MarcRecord&& r) { records.push_back(std::move(r)); };
-    return {readMarcFile(path, keep, options), records}; // read first: braces keep the order
+    const bool ok = readMarcFile(path, keep, ReadOptions{kMaxRecordBytes, bufferBytes, {}});
+    return {ok, records};
 }
 
 class HostileFiles : public ::testing::Test
 {
 protected:
-    ~HostileFiles() override { fs::remove_all(m_dir); }
-    std::string m_pattern = (fs::temp_directory_path() / "bibliora-hostile-XXXXXX").string();
-    const fs::path m_dir = mkdtemp(m_pattern.data()); // a fresh folder of the test's own
+    TempDir m_temp;
+    const fs::path& m_dir = m_temp.path();
 };
 
 } // namespace

@@ -15,6 +15,7 @@
 
 using namespace bibliora;
 using namespace bibliora::hostile;
+using namespace bibliora::support;
 using namespace bibliora::test;
 
 namespace {
@@ -55,7 +56,7 @@ private:
     QString write(const char* name, const std::string& bytes)
     {
         return QString::fromStdString(
-            writeFile(m_dir.filePath(QLatin1String(name)).toStdString(), bytes));
+            writeFile(m_dir.filePath(QLatin1String(name)).toStdString(), bytes).string());
     }
 
 private slots:
