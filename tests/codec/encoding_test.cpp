@@ -139,11 +139,4 @@ TEST(Encoding, ControlFieldsAndLeaderSurviveASave)
     for (const auto& [tag, bytes] : controls)
         EXPECT_EQ(fieldBytes(again, tag), bytes) << tag;
     EXPECT_EQ(again.substr(5, 5) + again.substr(17, 7), "cam a a 4500");
-
-    // A line typed another way is still trimmed, and 002/004 without a value are not written.
-    const MarcRecord typed = buildIsoRecord(
-        u"HEA    nam  22\r\n001 123 \r\n002\r\n004    \r\n008  x  \r\n200 1_ ■aT\r\n", kNow);
-    EXPECT_EQ(fieldBytes(typed, "001") + fieldBytes(typed, "008"), "123x");
-    EXPECT_EQ(fieldBytes(typed, "002") + fieldBytes(typed, "004"), "(none)(none)");
-    EXPECT_EQ(typed.substr(17, 7), "   450 ");
 }
