@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <optional>
 #include <set>
+#include <tuple>
 
 namespace bibliora::skin::test {
 namespace {
@@ -118,25 +119,14 @@ TEST(SkinCaption, OneCentredLineWithItsAccessKeyAndAnEllipsisWhenTooLong)
     EXPECT_EQ(layoutCaption(wide, box, measure).shown.size() % 2, 1); // pairs and "..."
 }
 
-// From Normal with the pointer flag clear, after one event (none when `before` is absent),
-// another: the face and pointer flag that follow, the level the fade starts at (kNoFade when
-// none starts) and whether the face shows at once.
-struct Row
-{
-    std::optional<ButtonEvent> before;
-    ButtonEvent event;
-    ButtonFace face;
-    bool mouseFlag;
-    int level;
-    int steps;
-    bool atOnce;
-};
-
 TEST(SkinStates, EveryTransitionStartsItsFadeAtItsLevel)
 {
     using E = ButtonEvent;
     using F = ButtonFace;
-    const Row table[] = {
+    // From Normal with the pointer flag clear, after one event (none when the first column is
+    // absent), another: the face and pointer flag that follow, the level the fade starts at
+    // (kNoFade when none starts), its steps, and whether the face shows at once.
+    const std::tuple<std::optional<E>, E, F, bool, int, int, bool> table[] = {
         {std::nullopt, E::PointerMove, F::Hot, true, 70, 62, false},
         {E::PointerMove, E::PointerMove, F::Hot, true, kNoFade, 0, false},
         {E::PointerMove, E::LeftPress, F::Pressed, true, 10, 82, false},
@@ -152,18 +142,14 @@ TEST(SkinStates, EveryTransitionStartsItsFadeAtItsLevel)
         {E::Disabled, E::LeftPress, F::Disabled, false, kNoFade, 0, false},
         {E::Disabled, E::Enabled, F::Normal, false, kNoFade, 0, true},
     };
-    for (const Row& row : table) {
-        SCOPED_TRACE(testing::Message() << "event " << int(row.event) << " after "
-                                        << (row.before ? int(*row.before) : -1));
-        ButtonState state;
-        if (row.before)
-            state = transition(state, *row.before).next;
-        const Transition t = transition(state, row.event);
-        EXPECT_EQ(t.next.face, row.face);
-        EXPECT_EQ(t.next.mouseFlag, row.mouseFlag);
-        EXPECT_EQ(t.fadeFrom, row.level);
-        EXPECT_EQ(fadeSteps(t.fadeFrom), row.steps);
-        EXPECT_EQ(t.atOnce, row.atOnce);
+    for (const auto& [before, event, face, mouseFlag, level, steps, atOnce] : table) {
+        SCOPED_TRACE(testing::Message()
+                     << "event " << int(event) << " after " << (before ? int(*before) : -1));
+        const ButtonState state = before ? transition({}, *before).next : ButtonState{};
+        const Transition t = transition(state, event);
+        EXPECT_EQ(std::tie(t.next.face, t.next.mouseFlag, t.fadeFrom, t.atOnce),
+                  std::tie(face, mouseFlag, level, atOnce));
+        EXPECT_EQ(fadeSteps(t.fadeFrom), steps);
     }
 }
 
