@@ -17,17 +17,14 @@ namespace bibliora::test {
 class Fnv1a final
 {
 public:
-    template <typename Unit> void add(std::basic_string_view<Unit> s)
+    template <typename String> void add(const String& s)
     {
+        using Unit = std::make_unsigned_t<typename String::value_type>;
         for (int i = 0; i < 4; ++i)
             addByte(s.size() >> (8 * i) & 0xFF);
         for (const Unit u : s)
             for (std::size_t i = 0; i < sizeof(Unit); ++i)
-                addByte(static_cast<std::make_unsigned_t<Unit>>(u) >> (8 * i) & 0xFF);
-    }
-    template <typename Unit> void add(const std::basic_string<Unit>& s)
-    {
-        add(std::basic_string_view<Unit>(s));
+                addByte(u >> (8 * i) & 0xFF);
     }
     std::uint64_t value() const { return m_hash; }
 
