@@ -8,9 +8,9 @@
 #include <vector>
 
 using namespace bibliora;
-using bibliora::bench::GeneratedRecord;
-using bibliora::bench::RecordFormat;
-using bibliora::bench::RecordGenerator;
+using bibliora::support::GeneratedRecord;
+using bibliora::support::RecordFormat;
+using bibliora::support::RecordGenerator;
 
 namespace {
 

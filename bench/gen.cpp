@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-using namespace bibliora::bench;
+using namespace bibliora::support;
 
 namespace {
 

@@ -1,10 +1,10 @@
 #include "browsertestsupport.h"
 
 #include "codec.h"
+#include "isoassembler.h"
 
 #include <QFile>
 #include <QTest>
-#include <cstdio>
 
 namespace bibliora::test {
 
@@ -21,34 +21,14 @@ static std::string gbk(const QString& s)
 
 std::string makeRecord(const QString& title, const QString& isbn, const QString& subject)
 {
-    std::vector<std::pair<const char*, std::string>> fields = {
-        {"001", "REC" + std::to_string(title.size())}};
+    // Octal escapes: \037 is the subfield delimiter.
+    std::vector<support::IsoField> fields = {{"001", "REC" + std::to_string(title.size())}};
     if (!isbn.isEmpty())
-        fields.emplace_back("010", "  \x1F"
-                                   "a" +
-                                       gbk(isbn));
-    fields.emplace_back("200", "1 \x1F"
-                               "a" +
-                                   gbk(title) +
-                                   "\x1F"
-                                   "f" +
-                                   gbk(QStringLiteral("佚名")));
+        fields.push_back({"010", "  \037a" + gbk(isbn)});
+    fields.push_back({"200", "1 \037a" + gbk(title) + "\037f" + gbk(QStringLiteral("佚名"))});
     if (!subject.isEmpty())
-        fields.emplace_back("606", "0 \x1F"
-                                   "a" +
-                                       gbk(subject));
-    std::string directory;
-    std::string data;
-    for (const auto& [tag, content] : fields) {
-        char entry[16];
-        std::snprintf(entry, sizeof entry, "%s%04zu%05zu", tag, content.size() + 1, data.size());
-        directory += entry;
-        data += content + "\x1E";
-    }
-    char leader[32];
-    const std::size_t base = 24 + directory.size() + 1;
-    std::snprintf(leader, sizeof leader, "%05zunam0 22%05zu   450 ", base + data.size() + 1, base);
-    return leader + directory + "\x1E" + data + "\x1D";
+        fields.push_back({"606", "0 \037a" + gbk(subject)});
+    return support::assembleIso("00000nam0 2200000   450 ", fields);
 }
 
 QString writeLinesFile(const QString& dir, const QString& name,

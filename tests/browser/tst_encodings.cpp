@@ -2,31 +2,13 @@
 // in its own encoding.
 #include "browsertestsupport.h"
 #include "codec.h"
+#include "isoassembler.h"
 
 #include <QTemporaryDir>
 #include <QTest>
 
 using namespace bibliora;
 using namespace bibliora::test;
-
-namespace {
-
-// A record of {tag, bytes} fields assembled by hand, the bytes as they stand.
-std::string rawRecord(const std::string& leader,
-                      const std::vector<std::pair<std::string, std::string>>& fields)
-{
-    std::string directory, data;
-    for (const auto& [tag, bytes] : fields) {
-        char entry[16];
-        std::snprintf(entry, sizeof entry, "%.3s%04zu%05zu", tag.c_str(), bytes.size() + 1,
-                      data.size());
-        directory += entry;
-        data += bytes + '\x1E';
-    }
-    return leader + directory + '\x1E' + data + '\x1D';
-}
-
-} // namespace
 
 class EncodingsTest : public QObject
 {
@@ -40,16 +22,17 @@ class EncodingsTest : public QObject
 private slots:
     void initTestCase()
     {
-        m_utf8 = rawRecord("00000nam a2200000 a 4500",
-                           {{"001", "   70813420"},
-                            {"005", "19860604000000.0"},
-                            {"245", "10\x1F"
-                                    "a\xE5\x8D\x8A\xE7\x94\xB0\xE5\xB8\x82 /"}});
-        m_marc8 = rawRecord("00000nam  2200000 a 4500", {{"001", "2"},
-                                                         {"005", "19860604000000.0"},
-                                                         {"245", "10\x1F"
-                                                                 "aPr\xE2"
-                                                                 "ecis \x1B$1!0!!BX\x1B(B."}});
+        m_utf8 = support::assembleIso("00000nam a2200000 a 4500",
+                                      {{"001", "   70813420"},
+                                       {"005", "19860604000000.0"},
+                                       {"245", "10\x1F"
+                                               "a\xE5\x8D\x8A\xE7\x94\xB0\xE5\xB8\x82 /"}});
+        m_marc8 =
+            support::assembleIso("00000nam  2200000 a 4500", {{"001", "2"},
+                                                              {"005", "19860604000000.0"},
+                                                              {"245", "10\x1F"
+                                                                      "aPr\xE2"
+                                                                      "ecis \x1B$1!0!!BX\x1B(B."}});
         // Back to back, as exchange files are.
         m_file = m_dir.filePath(QStringLiteral("mixed.mrc"));
         QFile f(m_file);

@@ -9,7 +9,6 @@
 #endif
 
 #include <cstdlib>
-#include <sstream>
 #include <tuple>
 
 using namespace bibliora;
@@ -28,23 +27,19 @@ protected:
         dir.write("stdin", input);
 #ifdef _WIN32
         // cmd.exe: the whole line quoted once more, as cmd /c strips the outer quotes.
-        std::string command = "cd /d \"" + dir.path.string() + "\" && \"" BIBLIORA_CLI "\"";
+        std::string command = "cd /d \"" + dir.path().string() + "\" && \"" BIBLIORA_CLI "\"";
         for (const std::string& a : args)
             command += " \"" + a + "\""; // no argument here holds a double quote
         const int status = std::system(("\"" + command + " <stdin >stdout 2>stderr\"").c_str());
 #else
-        std::string command = "cd '" + dir.path.string() + "' && '" BIBLIORA_CLI "'";
+        std::string command = "cd '" + dir.path().string() + "' && '" BIBLIORA_CLI "'";
         for (const std::string& a : args)
             command += " '" + a + "'"; // no argument here holds a single quote
         const int raw = std::system((command + " <stdin >stdout 2>stderr").c_str());
         const int status = raw != -1 && WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
 #endif
-        const auto slurp = [&](const char* name) {
-            std::ostringstream s;
-            s << std::ifstream(dir.path / name, std::ios::binary).rdbuf();
-            return s.str();
-        };
-        return {status, slurp("stdout"), slurp("stderr")};
+        return {status, support::readBytes(dir.path() / "stdout"),
+                support::readBytes(dir.path() / "stderr")};
     }
 
     // Refused: a non-zero exit, nothing on standard output, a reason on standard error.
@@ -96,20 +91,18 @@ TEST_F(Cli, BuildsTheRecordOfTheEditedTextOrRefuses)
 
 TEST_F(Cli, RejectsBadArgumentsAndMissingFilesWithAMessage)
 {
-    const std::string missing = (dir.path / "no-such-file.iso").string();
-    const std::vector<std::vector<std::string>> bad = {
-        {},
-        {"frobnicate"},
-        {"list"},
-        {"show", file},
-        {"show", file, "3"},
-        {"show", file, "x"},
-        {"build", "--now", "yesterday"},
-        {"build", "--now", "2024-13-01T00:00:00"},
-        {"list", missing},
-        {"show", missing, "1"},
-        {"list", dir.path.string()},
-    };
+    const std::string missing = (dir.path() / "no-such-file.iso").string();
+    const std::vector<std::vector<std::string>> bad = {{},
+                                                       {"frobnicate"},
+                                                       {"list"},
+                                                       {"show", file},
+                                                       {"show", file, "3"},
+                                                       {"show", file, "x"},
+                                                       {"build", "--now", "yesterday"},
+                                                       {"build", "--now", "2024-13-01T00:00:00"},
+                                                       {"list", missing},
+                                                       {"show", missing, "1"},
+                                                       {"list", dir.path().string()}};
     for (const auto& args : bad)
         expectRefused(run(args, "HEA\n\n"), args.empty() ? "" : args.back());
     EXPECT_NE(std::get<2>(run({"list", missing})).find("no-such-file.iso"), std::string::npos);

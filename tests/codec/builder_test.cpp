@@ -40,10 +40,10 @@ TEST(BuildIsoRecord, TakesFiveLeaderCharactersFromTheText)
     EXPECT_EQ(build(u"HEA\r\n\r\n").substr(0, 24), "00076nam0 2200049   45  ");
 }
 
-TEST(BuildIsoRecord, TakesControlFieldsFromTheLinesBeforeTheFirstTagAbove100)
+TEST(BuildIsoRecord, WritesControlFieldsBeforeDataFieldsByTagWithTwoIndicatorsAndSomeContent)
 {
     const TextCases cases = {
-        // None given: 001 and 005 come from the clock.
+        // Control fields: none given, 001 and 005 come from the clock.
         {u"200 1_ ■a题名\r\n", kGenerated + u"\r\n200 1_ ■a题名"},
         // A 005 given is kept; 100 does not end the search, values are trimmed.
         {u"008  新 \r\n001    编号\r\n100 __ ■a2024\r\n005    19991231235959.0\r\n",
@@ -51,15 +51,10 @@ TEST(BuildIsoRecord, TakesControlFieldsFromTheLinesBeforeTheFirstTagAbove100)
         // 101 does end it.
         {u"101 0_ ■achi\r\n005    19991231235959.0\r\n001    迟\r\n",
          kGenerated + u"\r\n101 0_ ■achi"},
-    };
-    for (const auto& [lines, fields] : cases)
-        EXPECT_EQ(rebuilt(lines), fields) << Gbk::toUtf8(lines);
-}
-
-TEST(BuildIsoRecord, WritesDataFieldsByTagWithTwoIndicatorsAndSomeContent)
-{
-    const TextCases cases = {
-        // Every line of a tag, tags ascending, text order within a tag.
+        // A line typed another way is still trimmed; 002 and 004 without a value are left out.
+        {u"001 123 \r\n002\r\n004    \r\n008  x  \r\n200 1_ ■aT\r\n",
+         u"001    123\r\n005    20240131143005.0\r\n008    x\r\n200 1_ ■aT"},
+        // Data fields: every line of a tag, tags ascending, text order within a tag.
         {u"606 0_ ■a小说\r\n690 __ ■aI247\r\n606 0_ ■a中国\r\n200 1_ ■a红楼梦\r\n",
          kGenerated + u"\r\n200 1_ ■a红楼梦\r\n606 0_ ■a小说\r\n606 0_ ■a中国\r\n690 __ ■aI247"},
         // Missing indicators are blanks.

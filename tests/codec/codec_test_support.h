@@ -1,16 +1,13 @@
 #pragma once
 
-// Helpers shared by the codec and command-line tests: records written by hand, UTF-16 files,
-// a temporary folder.
+// Helpers shared by the codec and command-line tests: records written by hand.
 
 #include "codec.h"
+#include "isoassembler.h"
+#include "testfiles.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <vector>
 
 namespace bibliora::test {
@@ -31,44 +28,14 @@ inline std::string gbk(std::u16string text)
 // nonsense record length and base address, which readers must never use.
 inline MarcRecord assemble(const std::vector<std::pair<std::string, std::u16string>>& fields)
 {
-    std::string directory, data;
-    for (const auto& [tag, text] : fields) {
-        const std::string bytes = gbk(text + u'^');
-        char entry[16];
-        std::snprintf(entry, sizeof entry, "%.3s%04zu%05zu", tag.c_str(), bytes.size(),
-                      data.size());
-        directory += entry;
-        data += bytes;
-    }
-    return "99999nam0 2299999   450 " + directory + '\x1E' + data + '\x1D';
+    std::vector<support::IsoField> isoFields;
+    for (const auto& [tag, text] : fields)
+        isoFields.push_back({tag, gbk(text)});
+    return support::assembleIso("99999nam0 2299999   450 ", isoFields,
+                                support::LeaderLengths::AsGiven);
 }
 
-// A UTF-16LE file with its byte-order mark.
-inline std::string utf16File(std::u16string_view text)
-{
-    std::string bytes = "\xFF\xFE";
-    for (char16_t c : text)
-        bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
-    return bytes;
-}
-
-// A folder of its own for one test, removed with its contents afterwards.
-struct TempDir
-{
-    const std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                       ("bibliora-test-" + std::to_string(std::random_device()()));
-    TempDir() { std::filesystem::create_directories(path); }
-    ~TempDir()
-    {
-        std::error_code ec;
-        std::filesystem::remove_all(path, ec);
-    }
-    std::filesystem::path write(const std::string& name, std::string_view bytes) const
-    {
-        const std::filesystem::path file = path / name;
-        std::ofstream(file, std::ios::binary).write(bytes.data(), std::streamsize(bytes.size()));
-        return file;
-    }
-};
+using support::TempDir;
+using support::utf16File;
 
 } // namespace bibliora::test

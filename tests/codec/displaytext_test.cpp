@@ -23,23 +23,13 @@ TEST(FormatRecordText, ReadsWhatTheDirectoryAllowsAndSkipsTheRest)
     const std::u16string leader = u"00000nam0 2200000   450 ";
     const std::u16string data = u"^1 $a题名^0 $aX^";
     const std::u16string both = u"200 1_ ■a题名\r\n606 0_ ■aX";
+    // Entries: 23 characters are 2 entries, the last one short; 30 round to 2; 42 to 4, and a
+    // 6-character rest never has a start; an entry starting past the end is skipped.
     const TextCases cases = {
-        {u"200000900000"
-         u"60600060009",
-         both}, // 23 characters: 2 entries, the last one short
-        {u"200000900000"
-         u"606000600009"
-         u"001000",
-         both}, // 30 characters: 2.5 rounds to 2
-        {u"200000900000"
-         u"606000600009"
-         u"001000100013"
-         u"300000",
-         both + u"\r\n001    X"}, // 42: 3.5 rounds to 4; a 6-character rest never has a start
-        {u"700000509999"
-         u"200000900000"
-         u"606000600009",
-         both}, // 700 starts past the end
+        {u"20000090000060600060009", both},
+        {u"200000900000606000600009001000", both},
+        {u"200000900000606000600009001000100013300000", both + u"\r\n001    X"},
+        {u"700000509999200000900000606000600009", both},
         {u"", u""},
     };
     for (const auto& [directory, lines] : cases)

@@ -15,6 +15,7 @@
 
 using namespace bibliora;
 using namespace bibliora::hostile;
+using namespace bibliora::support;
 using namespace bibliora::test;
 
 namespace {
@@ -55,7 +56,7 @@ private:
     QString write(const char* name, const std::string& bytes)
     {
         return QString::fromStdString(
-            writeFile(m_dir.filePath(QLatin1String(name)).toStdString(), bytes));
+            writeFile(m_dir.filePath(QLatin1String(name)).toStdString(), bytes).string());
     }
 
 private slots:
@@ -129,7 +130,7 @@ private slots:
 
         // Records read whole from one line, generated or arbitrary bytes, export byte for byte.
         std::string lines;
-        for (const auto format : {bench::RecordFormat::Cnmarc, bench::RecordFormat::Marc21})
+        for (const auto format : {support::RecordFormat::Cnmarc, support::RecordFormat::Marc21})
             for (std::uint64_t i = 0; i < 1000; ++i)
                 lines += generated(i, format) + "\r\n";
         // Arbitrary bytes, but no line break and no leading blank.

@@ -1,20 +1,8 @@
-#pragma once
+#include "isocheck.h"
 
-// Structural checks on records, for the fuzz targets (and, through fuzzsupport.h, the
-// property tests in tests/hostile/). Written from the record layout alone, with no code of
-// the codec, so the codec can be checked against them.
+namespace bibliora::support {
 
-#include <string>
-#include <string_view>
-
-namespace bibliora::check {
-
-// Empty when `r` is one well-formed ISO 2709 record as the builder writes it: the record
-// length and base address in the leader agree with the bytes, the directory is whole 12-byte
-// entries of digits, the fields follow each other from offset 0 without a gap, each ends with
-// its own field terminator and holds no other, and the record ends with its only record
-// terminator. Otherwise a description of the first fault found.
-inline std::string wellFormedProblem(std::string_view r)
+std::string wellFormedProblem(std::string_view r)
 {
     constexpr std::size_t kBad = std::string_view::npos;
     const auto number = [](std::string_view s, std::size_t pos, std::size_t n) {
@@ -57,4 +45,4 @@ inline std::string wellFormedProblem(std::string_view r)
     return {};
 }
 
-} // namespace bibliora::check
+} // namespace bibliora::support

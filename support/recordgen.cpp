@@ -1,6 +1,8 @@
 #include "recordgen.h"
 
 #include "gbk.h"
+#include "isoassembler.h"
+#include "splitmix.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,36 +10,10 @@
 #include <string_view>
 #include <vector>
 
-namespace bibliora::bench {
+namespace bibliora::support {
 namespace {
 
-// ---------------------------------------------------------------------------------------
-// Randomness: splitmix64, so that output depends on nothing but the seed and the index
-// (the standard library's distributions differ between implementations).
-
-class Rng
-{
-public:
-    explicit Rng(std::uint64_t state) : m_state(state) {}
-
-    std::uint64_t next()
-    {
-        std::uint64_t z = (m_state += 0x9E3779B97F4A7C15ULL);
-        z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-        z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-        return z ^ (z >> 31);
-    }
-    unsigned below(unsigned n) { return static_cast<unsigned>(next() % n); }
-    unsigned between(unsigned lo, unsigned hi) { return lo + below(hi - lo + 1); }
-    bool percent(unsigned p) { return below(100) < p; }
-    template <typename T, std::size_t N> const T& pick(const T (&items)[N])
-    {
-        return items[below(static_cast<unsigned>(N))];
-    }
-
-private:
-    std::uint64_t m_state;
-};
+using Rng = SplitMix;
 
 std::uint64_t mix(std::uint64_t a, std::uint64_t b)
 {
@@ -228,18 +204,12 @@ const char16_t* const kSentences[] = {
 };
 
 // ---------------------------------------------------------------------------------------
-// Assembly of one ISO 2709 record: the directory counts code page 936 bytes.
+// One record's fields in code page 936, assembled by the shared ISO 2709 assembler.
 
 class Assembler
 {
 public:
-    explicit Assembler(bool withText) : m_withText(withText)
-    {
-        m_entries.reserve(40);
-        m_data.reserve(2048);
-        if (m_withText)
-            m_dataText.reserve(2048);
-    }
+    explicit Assembler(bool withText) : m_withText(withText) { m_fields.reserve(40); }
 
     void control(const char* tag, std::u16string_view value)
     {
@@ -265,36 +235,13 @@ public:
     // leader5to9: status, type, level and two more; leader17to23: the tail of the leader.
     void finish(std::string_view leader5to9, std::string_view leader17to23, GeneratedRecord& out)
     {
-        const std::size_t base = 24 + 12 * m_entries.size() + 1;
-        const std::size_t total = base + m_data.size() + 1;
-        if (total > 99999 || base > 99999)
-            fail("record too long for ISO 2709");
-        char num[16];
-        out.bytes.clear();
-        out.bytes.reserve(total);
-        std::snprintf(num, sizeof num, "%05zu", total);
-        out.bytes.append(num, 5);
-        out.bytes.append(leader5to9);
-        out.bytes.append("22");
-        std::snprintf(num, sizeof num, "%05zu", base);
-        out.bytes.append(num, 5);
-        out.bytes.append(leader17to23);
-        if (out.bytes.size() != 24)
-            fail("bad leader");
-        for (const Entry& e : m_entries) {
-            if (e.length > 9999 || e.start > 99999)
-                fail("field too long for its directory entry");
-            out.bytes.append(e.tag, 3);
-            std::snprintf(num, sizeof num, "%04zu%05zu", e.length, e.start);
-            out.bytes.append(num, 9);
-        }
-        out.bytes.push_back('\x1E');
-        out.bytes.append(m_data);
-        out.bytes.push_back('\x1D');
-        if (out.bytes.size() != total)
-            fail("record length mismatch");
+        const std::string leader =
+            "00000" + std::string(leader5to9) + "2200000" + std::string(leader17to23);
+        out.bytes = assembleIso(leader, m_fields);
         out.text.clear();
         if (m_withText) {
+            // The leader and directory are ASCII: as text they are the same characters.
+            const std::size_t base = 24 + 12 * m_fields.size() + 1;
             out.text.reserve(base + m_dataText.size() + 1);
             for (std::size_t i = 0; i < base; ++i)
                 out.text.push_back(char16_t(static_cast<unsigned char>(out.bytes[i])));
@@ -304,40 +251,27 @@ public:
     }
 
 private:
-    struct Entry
-    {
-        char tag[3];
-        std::size_t length;
-        std::size_t start;
-    };
-
     [[noreturn]] static void fail(const char* why)
     {
         std::fprintf(stderr, "bibliora-gen: internal error: %s\n", why);
         std::abort();
     }
 
-    void open(const char* tag)
-    {
-        Entry e{{tag[0], tag[1], tag[2]}, 0, m_data.size()};
-        m_entries.push_back(e);
-    }
+    void open(const char* tag) { m_fields.push_back({std::string(tag, 3), {}}); }
     void close()
     {
-        m_data.push_back('\x1E');
         if (m_withText)
             m_dataText.push_back(u'\x1E');
-        Entry& e = m_entries.back();
-        e.length = m_data.size() - e.start;
     }
     void put(std::u16string_view value)
     {
-        const std::size_t before = m_data.size();
-        Gbk::appendEncoded(m_data, value);
+        std::string& data = m_fields.back().data;
+        const std::size_t before = data.size();
+        Gbk::appendEncoded(data, value);
         // Every character of the vocabulary has a GBK form: a "?" that was not in the text
         // means one slipped in without.
         const auto written =
-            std::count(m_data.begin() + static_cast<std::ptrdiff_t>(before), m_data.end(), '?');
+            std::count(data.begin() + static_cast<std::ptrdiff_t>(before), data.end(), '?');
         if (written != std::count(value.begin(), value.end(), u'?'))
             fail("a character without a GBK form");
         if (m_withText)
@@ -345,9 +279,8 @@ private:
     }
 
     bool m_withText;
-    std::vector<Entry> m_entries;
-    std::string m_data;        // field bytes in code page 936
-    std::u16string m_dataText; // the same as UTF-16
+    std::vector<IsoField> m_fields; // in code page 936
+    std::u16string m_dataText;      // the fields as UTF-16, each with its terminator
 };
 
 // ---------------------------------------------------------------------------------------
@@ -906,4 +839,4 @@ void RecordGenerator::make(std::uint64_t index, GeneratedRecord& out, bool withT
         writeMarc21(b, withText, out);
 }
 
-} // namespace bibliora::bench
+} // namespace bibliora::support

@@ -1,13 +1,12 @@
 #pragma once
 
-// Synthetic catalogue records for samples and benchmarks. Records are assembled here byte by
-// byte (leader, directory, fields, terminators) and never through the codec's builder, so
-// the codec can be checked against them.
+// Synthetic catalogue records for samples, benchmarks and tests, assembled by the ISO 2709
+// assembler and never through the codec's builder, so the codec can be checked against them.
 
 #include <cstdint>
 #include <string>
 
-namespace bibliora::bench {
+namespace bibliora::support {
 
 enum class RecordFormat
 {
@@ -35,4 +34,4 @@ private:
     RecordFormat m_format;
 };
 
-} // namespace bibliora::bench
+} // namespace bibliora::support

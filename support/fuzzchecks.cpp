@@ -1,0 +1,207 @@
+#include "fuzzchecks.h"
+
+#include "isocheck.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <vector>
+
+namespace bibliora::support {
+namespace {
+
+using Records = std::vector<MarcRecord>;
+
+std::string recordsProblem(const Records& records, bool utf16, std::size_t limit)
+{
+    for (const MarcRecord& r : records) {
+        if (r.size() > limit)
+            return "record longer than the run limit: " + std::to_string(r.size()) + " > " +
+                   std::to_string(limit);
+        if (utf16) {
+            // Encoded from text cut at U+001D: the terminator cannot come back as a byte.
+            if (r.find(kRecordTerminator) != std::string::npos)
+                return "UTF-16 record holds 0x1D";
+            continue;
+        }
+        if (r.empty())
+            return "empty record from code page 936";
+        if (r.back() != kRecordTerminator || r.find(kRecordTerminator) != r.size() - 1)
+            return "code page 936 record does not end at its only terminator";
+        if (r.find('\n') != std::string::npos)
+            return "code page 936 record holds a line break";
+        if (r.front() == ' ')
+            return "code page 936 record keeps a leading blank";
+    }
+    return {};
+}
+
+std::string readBothWaysProblem(std::string_view bytes, std::size_t limit, std::size_t chunk,
+                                const std::filesystem::path& scratchFile)
+{
+    const bool utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+                       static_cast<unsigned char>(bytes[1]) == 0xFE;
+    ReadOptions options;
+    options.maxRecordBytes = limit;
+    Records whole;
+    readMarcBytes(
+        bytes, [&](MarcRecord&& r) { whole.push_back(std::move(r)); }, options);
+    if (std::string problem = recordsProblem(whole, utf16, limit); !problem.empty())
+        return problem;
+
+    if (!std::ofstream(scratchFile, std::ios::binary | std::ios::trunc)
+             .write(bytes.data(), std::streamsize(bytes.size())))
+        return "cannot write " + scratchFile.string();
+    options.bufferBytes = chunk;
+    Records chunked;
+    if (!readMarcFile(
+            scratchFile, [&](MarcRecord&& r) { chunked.push_back(std::move(r)); }, options))
+        return "readMarcFile failed on a readable file";
+    if (chunked != whole)
+        return "chunked read differs from the whole read: " + std::to_string(chunked.size()) +
+               " vs " + std::to_string(whole.size()) + " records";
+    return {};
+}
+
+std::string lookupValueProblem(const std::u16string& value, std::u16string_view spec,
+                               std::string_view record)
+{
+    if (value.find(char16_t(kFieldTerminator)) != std::u16string::npos)
+        return "look-up value holds a field terminator";
+    // A subfield ends at the next delimiter; only 001 and 005 come back whole.
+    const bool whole = spec.substr(0, 3) == u"001" || spec.substr(0, 3) == u"005";
+    if (!whole && value.find(char16_t(kSubfieldDelimiter)) != std::u16string::npos)
+        return "subfield value holds a subfield delimiter";
+    if (value.size() > record.size())
+        return "look-up value longer than the record";
+    if (spec.size() != 4 && !value.empty())
+        return "a spec that is not 4 characters found something";
+    return {};
+}
+
+// Whether the first line, without the characters the builder drops, begins with three digits.
+bool startsWithTag(std::u16string_view text)
+{
+    int digits = 0;
+    for (char16_t c : text.substr(0, text.find(u'\r'))) {
+        if (c == u'\n' || c == char16_t(kFieldTerminator) || c == char16_t(kRecordTerminator))
+            continue;
+        if (c < u'0' || c > u'9')
+            break;
+        if (++digits == 3)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void abortOnProblem(const std::string& problem)
+{
+    if (problem.empty())
+        return;
+    std::fprintf(stderr, "\n*** fuzz check failed: %s\n", problem.c_str());
+    std::abort();
+}
+
+MarcRecord save(std::string_view record)
+{
+    return rebuildRecord(record, formatRecordText(record) + u"\r\n", kClock).record;
+}
+
+std::string stableSaveProblem(std::string_view record)
+{
+    const MarcRecord once = save(record);
+    if (once.empty())
+        return {};
+    if (std::string problem = wellFormedProblem(once); !problem.empty())
+        return "saved record is not well formed: " + problem;
+    if (save(once) != once)
+        return "saving a saved record again changes it";
+    return {};
+}
+
+std::string readerProblem(std::string_view input, const std::filesystem::path& scratchFile)
+{
+    const std::size_t size = input.size();
+    const std::size_t chunk = 4 + (size ? static_cast<unsigned char>(input[size - 1]) % 8 : 0);
+    const std::size_t small = 16 + (size ? static_cast<unsigned char>(input[size / 2]) % 48 : 0);
+    const std::string utf16 = "\xFF\xFE" + std::string(input);
+    for (const std::string_view bytes : {input, std::string_view(utf16)})
+        for (const std::size_t limit : {kMaxRecordBytes, small})
+            if (std::string problem = readBothWaysProblem(bytes, limit, chunk, scratchFile);
+                !problem.empty())
+                return problem;
+    return {};
+}
+
+std::string lookupProblem(std::string_view input)
+{
+    if (input.empty())
+        return {};
+    static const char16_t* const kListSpecs[] = {u"200a", u"245a", u"010a", u"020a", u"011a",
+                                                 u"091a", u"016a", u"001a", u"005 "};
+    const unsigned mode = static_cast<unsigned char>(input[0]);
+    std::u16string spec;
+    std::size_t used = 1;
+    if (mode < 0xC0) {
+        const std::size_t length = mode % 6;
+        for (; used < input.size() && spec.size() < length; ++used) {
+            const unsigned char c = static_cast<unsigned char>(input[used]);
+            spec.push_back(c < 0x80 ? char16_t(c) : char16_t(0x4E00 + c));
+        }
+    } else {
+        spec = kListSpecs[mode % (sizeof kListSpecs / sizeof kListSpecs[0])];
+    }
+    const std::string_view record = input.substr(used);
+    const RowTexts row = rowTextsFor(1, record);
+    for (const std::string& problem :
+         {lookupValueProblem(lookupSubfield(record, spec), spec, record),
+          lookupValueProblem(row.title, u"200a", record),
+          lookupValueProblem(row.standardNumber, u"010a", record)})
+        if (!problem.empty())
+            return problem;
+    return {};
+}
+
+std::string displayTextProblem(std::string_view record)
+{
+    const std::u16string text = formatRecordText(record);
+    if (record.empty())
+        return text.empty() ? std::string() : "an empty record has a display text";
+    if (text.compare(0, 7, u"HEA    ") != 0)
+        return "display text does not start with HEA";
+    return stableSaveProblem(record);
+}
+
+std::string builderProblem(std::string_view input)
+{
+    if (input.empty())
+        return {};
+    std::u16string text;
+    if (input[0] & 1) {
+        for (std::size_t i = 1; i + 1 < input.size(); i += 2)
+            text.push_back(static_cast<char16_t>(static_cast<unsigned char>(input[i]) |
+                                                 static_cast<unsigned char>(input[i + 1]) << 8));
+    } else {
+        text = Gbk::fromUtf8(input.substr(1));
+    }
+    const BuildResult checked = buildIsoRecordChecked(text, kClock);
+    if (checked.record.empty() != (checked.error != BuildError::None))
+        return "not a record and an error, or neither";
+    const MarcRecord built = buildIsoRecord(text, kClock);
+    if (built != checked.record)
+        return "buildIsoRecord and buildIsoRecordChecked differ";
+    if (std::string problem = built.empty() ? std::string() : wellFormedProblem(built);
+        !problem.empty())
+        return "built record is not well formed: " + problem;
+    // Saved again unedited, the record stays as it was built. Two kinds of text may change
+    // once: one shorter than the header line (8 characters), whose fallback leader is shown
+    // as a normal one, and one whose first line is a field line, whose "_" indicators are
+    // kept as they are (only later lines turn them into blanks).
+    if (!built.empty() && text.size() >= 8 && !startsWithTag(text) && save(built) != built)
+        return "saving a built record again changes it";
+    return stableSaveProblem(built);
+}
+
+} // namespace bibliora::support

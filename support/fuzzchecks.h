@@ -1,0 +1,54 @@
+#pragma once
+
+// The checks of the fuzz targets as plain functions, so that the targets and the tests replay
+// the same inputs through the same checks. Each returns an empty string when the input passes,
+// otherwise a description of the first fault.
+
+#include "codec.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace bibliora::support {
+
+// The fixed clock of every build made by the checks.
+inline constexpr BuildTime kClock{2024, 1, 31, 14, 30, 5};
+
+// Saving the shown record: its display text with the CR LF the save appends, built again in
+// the encoding the record is in.
+MarcRecord save(std::string_view record);
+
+// Saving `record` gives a well-formed record (or none), and saving that again changes nothing.
+std::string stableSaveProblem(std::string_view record);
+
+// The file reader over `input` as it is and behind FF FE, each with the default run limit and
+// with a limit of a few dozen bytes: read whole from memory, and from `scratchFile` (rewritten
+// here) in chunks of 4 to 11 bytes; both reads deliver the same records, each one what its
+// encoding can deliver.
+std::string readerProblem(std::string_view input, const std::filesystem::path& scratchFile);
+
+// lookupSubfield: the first byte picks a spec (0 to 5 characters from the next bytes, a byte
+// above 0x7F standing for a Chinese character, or one of the record list's specs); the rest is
+// the record. The record list's own look-ups are made too.
+std::string lookupProblem(std::string_view input);
+
+// formatRecordText over a record starts with its header line; the save is stable.
+std::string displayTextProblem(std::string_view record);
+
+// buildIsoRecord over text: the first byte's low bit says whether the rest is UTF-8 or raw
+// UTF-16LE code units. The checked and the plain builder agree, the record is well formed and
+// saving it again changes nothing.
+std::string builderProblem(std::string_view input);
+
+// For the fuzz targets: a problem ends the run as a crash that libFuzzer records, with the
+// problem on standard error.
+void abortOnProblem(const std::string& problem);
+
+inline std::string_view asBytes(const std::uint8_t* data, std::size_t size)
+{
+    return {reinterpret_cast<const char*>(data), size};
+}
+
+} // namespace bibliora::support
