@@ -214,7 +214,7 @@ void appendRun(std::string& out, std::u16string_view run)
 
 } // namespace
 
-Marc8::ByteKind Marc8::kindOf(unsigned char byte)
+const std::array<Marc8::ByteKind, 128>& Marc8::highByteKinds()
 {
     static const std::array<ByteKind, 128> kinds = [] {
         std::array<ByteKind, 128> k{};
@@ -228,7 +228,7 @@ Marc8::ByteKind Marc8::kindOf(unsigned char byte)
         }
         return k;
     }();
-    return byte < 0x80 ? ByteKind::Spacing : kinds[byte - 0x80];
+    return kinds;
 }
 
 std::u16string Marc8::decode(std::string_view bytes)

@@ -132,6 +132,31 @@ TEST(Encoding, DetectsEachEncodingFromBytesNotDeclaration)
          rawRecord(kMarc21Leader, {{"200", "1 \x1F"
                                            "a\x8F\xE3\xE8\xAA\xA8\xAD"}}),
          Encoding::Gbk},
+        // Text beyond ASCII after a long ASCII run, and escapes before and after it.
+        {"UTF-8 after a long ASCII run",
+         rawRecord(kMarc21Leader, {{"245", "10\x1F"
+                                           "aA title of more than thirty-two bytes: " +
+                                               chinese}}),
+         Encoding::Utf8},
+        {"GBK after a long ASCII run and a lone ESC",
+         rawRecord(kMarc21Leader, {{"245", "10\x1F"
+                                           "aA title of more than thirty-two bytes \x1B " +
+                                               gbkChinese}}),
+         Encoding::Gbk},
+        {"an escape sequence after GBK text",
+         rawRecord(kMarc21Leader, {{"245", "10\x1F"
+                                           "a" +
+                                               gbkChinese + " \x1B$1!0!!BX\x1B(B"}}),
+         Encoding::Marc8},
+        // The directory says nothing, whatever its bytes.
+        {"a tag of UTF-8 bytes", rawRecord(kMarc21Leader, {{chinese.substr(0, 3), "aTitle"}}),
+         Encoding::Gbk},
+        {"a tag holding an escape",
+         rawRecord(kMarc21Leader, {{"\x1B$1", "aTitle"},
+                                   {"245", "10\x1F"
+                                           "a" +
+                                               gbkChinese}}),
+         Encoding::Gbk},
     };
     for (const Case& c : cases)
         EXPECT_EQ(detectEncoding(c.record), c.expected) << c.what;

@@ -57,8 +57,10 @@ TEST(LookupSubfield, TakesTheBaseFromTheFirstFieldTerminatorOrGivesNothing)
         {u"0123^" + leader + u"200000900000^1 $a题名^", u""},      // terminator inside the leader
         {leader + u"200000900000"
                   u"60000090000^1 $a题名^",
-         u""},                                     // 23 characters of directory
-        {leader + u"2000x0900000^1 $a题名^", u""}, // length not a number
+         u""},                                         // 23 characters of directory
+        {leader + u"2000x0900000^1 $a题名^", u""},     // length not a number
+        {leader + u"200 009    0^1 $a题名^", u"题名"}, // numbers with blanks around them
+        {leader + u"2000 0900000^1 $a题名^", u""},     // a blank inside a number
     };
     for (const auto& [record, value] : cases)
         EXPECT_EQ(lookupSubfield(gbk(record), u"200a"), value) << Gbk::toUtf8(record);
