@@ -238,6 +238,24 @@ TEST(Encoding, BytesInvalidInTheEncodingCrAndLfAndMarksSurviveASave)
     EXPECT_NE(shown.find(u"■a中\u2881\u280D文\u280A\u28A1\u28F6"), std::u16string::npos);
 }
 
+TEST(Encoding, AUtf8RecordCutInsideACharacterIsStillUtf8AfterASave)
+{
+    // Its directory counted characters, not bytes: 245 ends inside 立 (E7 AB 8B). The record
+    // as a whole is well-formed UTF-8; the field on its own, as a save writes it, is not.
+    MarcRecord record = rawRecord(kMarc21Leader, {{"245", "10\x1F"
+                                                          "a\xE5\x8D\x8A\xE7\x94\xB0"
+                                                          "\xE5\xB8\x82\xE7\xAB\x8B"}});
+    const std::size_t entry = record.find("245");
+    record.replace(entry + 3, 4, "0014");
+    ASSERT_EQ(detectEncoding(record), Encoding::Utf8);
+    const MarcRecord again = resaved(record);
+    EXPECT_EQ(fieldBytes(again, "245"), "10\x1F"
+                                        "a\xE5\x8D\x8A\xE7\x94\xB0\xE5\xB8\x82\xE7");
+    EXPECT_EQ(detectEncoding(again), Encoding::Utf8);
+    EXPECT_EQ(again[9], 'a');
+    EXPECT_EQ(resaved(again), again);
+}
+
 TEST(Encoding, ControlFieldsAndLeaderSurviveASave)
 {
     std::string f008 = "850604s1964    ja a          000 0 jpn";
