@@ -184,6 +184,13 @@ TEST(Encoding, UnicodeAndMarc8RecordsAreShownInUnicodeAndSavedInTheirOwnBytes)
     const MarcRecord eacc = rawRecord(kMarc21Leader, {{"245", kEaccTitle}});
     EXPECT_EQ(titleOf(eacc), u"一文.");
     EXPECT_EQ(fieldBytes(resaved(eacc), "245"), kEaccTitle);
+    // Lone bytes amid EACC's three-byte characters, which yaz skips, are kept: the save
+    // returns to ASCII before each.
+    const MarcRecord lone = rawRecord(kMarc21Leader, {{"245", "10\x1F"
+                                                              "a\x1B$1!0!J!BX."}});
+    EXPECT_EQ(titleOf(lone), u"一\u284A文\u282E");
+    EXPECT_EQ(fieldBytes(resaved(lone), "245"), "10\x1F"
+                                                "a\x1B$1!0!\x1B(BJ\x1B$1!BX\x1B(B.");
 
     // A numeric character reference is text like any other; a character MARC-8 cannot hold
     // becomes one.

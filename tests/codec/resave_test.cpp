@@ -3,6 +3,7 @@
 
 #include "codec_test_support.h"
 
+#include <cstring>
 #include <map>
 
 using namespace bibliora;
@@ -65,6 +66,24 @@ std::vector<Field> keptFields(const MarcRecord& record, Encoding encoding)
     for (const auto& [tag, bytes] : data)
         fields.push_back({tag, bytes});
     return fields;
+}
+
+// MARC-8 bytes without their escape sequences (ESC, intermediate bytes and a final byte, or
+// ESC and one of "gbps"): everything a field holds apart from where its sets change.
+std::string withoutEscapes(std::string_view bytes)
+{
+    std::string kept;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\x1B') {
+            kept += bytes[i];
+            continue;
+        }
+        std::size_t k = i + 1;
+        while (k < bytes.size() && bytes[k] && std::strchr("$(),-!", bytes[k]))
+            ++k;
+        i = k; // the final byte, or one of "gbps"
+    }
+    return kept;
 }
 
 std::vector<Field> fieldsOf(const MarcRecord& record)
@@ -136,19 +155,28 @@ TEST(Resave, EveryFieldOfEverySampleKeepsItsBytes)
                 EXPECT_EQ(got[i].tag, expected[i].tag) << where;
                 if (got[i].bytes == expected[i].bytes)
                     continue;
+                // Only MARC-8 escapes may change, and only as far as the text stays: a byte
+                // shown as its placeholder may come back as its character.
                 std::u16string before, after;
                 FieldText::appendForDisplay(before, encoding, expected[i].bytes,
                                             got[i].tag < "010");
                 FieldText::appendForDisplay(after, encoding, got[i].bytes, got[i].tag < "010");
-                EXPECT_TRUE(encoding == Encoding::Marc8 && before == after)
+                for (char16_t& c : before)
+                    if (c >= 0x2800 && c < 0x2880)
+                        c = static_cast<char16_t>(c - 0x2800);
+                EXPECT_EQ(encoding, Encoding::Marc8) << where << " field " << got[i].tag;
+                EXPECT_EQ(withoutEscapes(got[i].bytes), withoutEscapes(expected[i].bytes))
+                    << where << " field " << got[i].tag;
+                EXPECT_EQ(Gbk::toUtf8(after), Gbk::toUtf8(before))
                     << where << " field " << got[i].tag;
                 rewritten.push_back(where + " " + got[i].tag);
             }
         });
     }
     EXPECT_GT(records, 1250u);
-    // yaz writes the escape sequences of these fields differently, the text unchanged: the
-    // mangled EACC variant of the marc4j file, whose original escapes are redundant.
+    // yaz writes the escape sequences of these fields differently: the mangled EACC variant of
+    // the marc4j file, whose EACC runs hold lone ASCII bytes (punctuation, a stray letter) that
+    // the save puts after a return to ASCII.
     std::string list;
     for (const std::string& r : rewritten)
         list += r + "\n";
