@@ -61,25 +61,23 @@ public:
     }
     void putEscaped(std::u16string_view text)
     {
-        std::string utf8 = Gbk::toUtf8(text);
-        for (char c : utf8) {
-            switch (c) {
-            case '\\':
-                m_buffer += "\\\\";
-                break;
-            case '\t':
-                m_buffer += "\\t";
-                break;
-            case '\r':
-                m_buffer += "\\r";
-                break;
-            case '\n':
-                m_buffer += "\\n";
-                break;
-            default:
-                m_buffer.push_back(c);
-            }
+        const std::string utf8 = Gbk::toUtf8(text);
+        // Runs between the characters that need escaping go in whole.
+        std::size_t from = 0;
+        for (std::size_t i = 0; i < utf8.size(); ++i) {
+            const char c = utf8[i];
+            const char* escaped = c == '\\'   ? "\\\\"
+                                  : c == '\t' ? "\\t"
+                                  : c == '\r' ? "\\r"
+                                  : c == '\n' ? "\\n"
+                                              : nullptr;
+            if (!escaped)
+                continue;
+            m_buffer.append(utf8, from, i - from);
+            m_buffer += escaped;
+            from = i + 1;
         }
+        m_buffer.append(utf8, from, std::string::npos);
     }
     bool flush()
     {

@@ -285,7 +285,20 @@ MarcRecord buildIsoRecord(std::u16string_view text, const BuildTime& now, Encodi
 
 BuildResult rebuildRecord(std::string_view shown, std::u16string_view text, const BuildTime& now)
 {
-    return buildIsoRecordChecked(text, now, detectEncoding(shown));
+    const Encoding encoding = detectEncoding(shown);
+    BuildResult result = buildIsoRecordChecked(text, now, encoding);
+    // A field cut inside a character (by a directory that counted characters, not bytes)
+    // keeps its bytes, so the record is no longer well-formed UTF-8 throughout; leader/09 "a"
+    // then says what the bytes alone no longer do.
+    constexpr std::size_t kCharacterCoding = 9; // leader/09
+    if (encoding == Encoding::Utf8 && result.error == BuildError::None &&
+        detectEncoding(result.record) != Encoding::Utf8) {
+        const char written = result.record[kCharacterCoding];
+        result.record[kCharacterCoding] = 'a';
+        if (detectEncoding(result.record) != Encoding::Utf8)
+            result.record[kCharacterCoding] = written;
+    }
+    return result;
 }
 
 std::u16string recordAsPlainText(std::string_view record, const BuildTime& now)

@@ -6,7 +6,6 @@
 #include "utf8text.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstring>
 
 #ifdef __SSE2__
@@ -17,49 +16,77 @@ namespace bibliora {
 namespace {
 
 constexpr char kEscape = '\x1B';
+constexpr std::size_t kNone = std::string_view::npos;
 
-bool hasEscapeSequence(std::string_view record)
+// ESC, a byte naming what is designated, and room for a final byte.
+bool escapeSequenceAt(std::string_view data, std::size_t i)
 {
-    for (std::size_t i = record.find(kEscape); i != std::string_view::npos;
-         i = record.find(kEscape, i + 1)) {
-        if (i + 2 < record.size() && record[i + 1] && std::strchr("()$,-gbps", record[i + 1]))
+    return i + 2 < data.size() && data[i + 1] && std::strchr("()$,-gbps", data[i + 1]);
+}
+
+bool hasEscapeSequence(std::string_view data, std::size_t from)
+{
+    for (std::size_t i = data.find(kEscape, from); i != kNone; i = data.find(kEscape, i + 1))
+        if (escapeSequenceAt(data, i))
             return true;
-    }
     return false;
 }
 
-// The offset of the first byte above 0x7F, or npos. Many bytes at a time: the leader,
-// directory and first fields of most records are ASCII.
-std::size_t firstHighByte(std::string_view record)
+// The offset of the first ESC or byte above 0x7F at or after `from`, or kNone. Sixteen bytes
+// at a time: the first fields of most records are ASCII.
+std::size_t firstHighOrEscape(std::string_view data, std::size_t from)
 {
-    std::size_t i = 0;
+    std::size_t i = from;
 #ifdef __SSE2__
-    for (; i + 16 <= record.size(); i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(record.data() + i));
-        if (_mm_movemask_epi8(block))
-            break;
+    const __m128i escape = _mm_set1_epi8(kEscape);
+    for (; i + 16 <= data.size(); i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data.data() + i));
+        const int hits = _mm_movemask_epi8(_mm_or_si128(block, _mm_cmpeq_epi8(block, escape)));
+        if (hits)
+            return i + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(hits)));
     }
 #endif
-    for (; i + 8 <= record.size(); i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, record.data() + i, 8);
-        if (word & 0x8080808080808080ULL)
-            break;
-    }
-    for (; i < record.size(); ++i)
-        if (static_cast<unsigned char>(record[i]) >= 0x80)
+    for (; i < data.size(); ++i)
+        if (static_cast<unsigned char>(data[i]) >= 0x80 || data[i] == kEscape)
             return i;
-    return std::string_view::npos;
+    return kNone;
+}
+
+struct HighBytes
+{
+    bool escapeSequence = false; // anywhere in the data
+    std::size_t first = kNone;   // the first byte above 0x7F
+};
+
+// One pass up to the first byte above 0x7F, looking for escape sequences on the way; after it
+// only escape sequences are looked for.
+HighBytes highBytesOf(std::string_view data)
+{
+    HighBytes h;
+    for (std::size_t i = firstHighOrEscape(data, 0); i != kNone;
+         i = firstHighOrEscape(data, i + 1)) {
+        if (data[i] != kEscape) {
+            h.first = i;
+            h.escapeSequence = hasEscapeSequence(data, i);
+            return h;
+        }
+        if (escapeSequenceAt(data, i)) {
+            h.escapeSequence = true;
+            return h;
+        }
+    }
+    return h;
 }
 
 bool looksLikeAnsel(std::string_view record)
 {
+    const auto& kinds = Marc8::highByteKinds();
     const auto* p = reinterpret_cast<const unsigned char*>(record.data());
     const std::size_t n = record.size();
     for (std::size_t i = 0; i < n; ++i) {
         if (p[i] < 0x80)
             continue;
-        const Marc8::ByteKind kind = Marc8::kindOf(p[i]);
+        const Marc8::ByteKind kind = kinds[p[i] - 0x80];
         if (kind == Marc8::ByteKind::Undefined)
             return false;
         if (kind == Marc8::ByteKind::Combining) {
@@ -99,16 +126,14 @@ Encoding detectEncoding(std::string_view record)
     // Only field data says anything: the leader and directory are digits and letters (or, in
     // a damaged record, bytes no encoding would explain).
     const std::size_t dataStart = std::min(record.find(kFieldTerminator), record.size());
-    const std::string_view data = record.substr(dataStart);
-    if (hasEscapeSequence(data))
+    const HighBytes high = highBytesOf(record.substr(dataStart));
+    if (high.escapeSequence)
         return Encoding::Marc8;
-    const std::size_t high = firstHighByte(data);
-    const std::size_t first = high == std::string_view::npos ? high : dataStart + high;
-    if (first == std::string_view::npos)
+    if (high.first == kNone)
         return declaresUnicode(record) ? Encoding::Utf8 : Encoding::Gbk;
-    // Everything before `first` is ASCII, valid in every encoding here. GBK Chinese text fails
-    // within its first few characters; reading on would only cost time.
-    const std::string_view rest = record.substr(first);
+    // Everything before the first high byte is ASCII, valid in every encoding here. GBK
+    // Chinese text fails within its first few characters; reading on would only cost time.
+    const std::string_view rest = record.substr(dataStart + high.first);
     constexpr std::size_t kGiveUpAfter = 2;
     const Utf8Text::Scan utf8 = Utf8Text::scan(rest, kGiveUpAfter);
     if (utf8.invalid == 0)

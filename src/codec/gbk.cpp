@@ -56,14 +56,10 @@ const std::array<std::uint16_t, 0x10000>& encodeTable()
     return table.gbk;
 }
 
-} // namespace
-
-void Gbk::appendDecoded(std::u16string& out, std::string_view bytes)
+// Writes the characters of `bytes` from `o`, which has room for bytes.size() of them (never
+// more characters than bytes), and returns where they end.
+char16_t* decodeInto(char16_t* o, std::string_view bytes)
 {
-    // Never more characters than bytes: write in place, then cut to what was written.
-    const std::size_t start = out.size();
-    out.resize(start + bytes.size());
-    char16_t* o = out.data() + start;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t n = bytes.size();
     for (std::size_t i = 0; i < n; ++i) {
@@ -81,14 +77,31 @@ void Gbk::appendDecoded(std::u16string& out, std::string_view bytes)
             *o++ = kReplacement;
         }
     }
-    out.resize(static_cast<std::size_t>(o - out.data()));
+    return o;
+}
+
+} // namespace
+
+void Gbk::appendDecoded(std::u16string& out, std::string_view bytes)
+{
+    const std::size_t start = out.size();
+    out.resize(start + bytes.size());
+    const char16_t* end = decodeInto(out.data() + start, bytes);
+    out.resize(static_cast<std::size_t>(end - out.data()));
 }
 
 std::u16string Gbk::decode(std::string_view bytes)
 {
-    std::u16string out;
-    appendDecoded(out, bytes);
-    return out;
+    // Most values are short: decoded on the stack and copied once at their length, without
+    // the zero fill of a string made to the byte count first.
+    constexpr std::size_t kShort = 256;
+    if (bytes.size() > kShort) {
+        std::u16string out;
+        appendDecoded(out, bytes);
+        return out;
+    }
+    char16_t buffer[kShort];
+    return std::u16string(buffer, decodeInto(buffer, bytes));
 }
 
 void Gbk::appendEncoded(std::string& out, std::u16string_view text)

@@ -4,6 +4,23 @@
 #include "gbk.h"
 
 namespace bibliora {
+namespace {
+
+// A length or start as nearly every directory writes it: digits only. Blanks and damaged
+// entries take parseNumber's way.
+std::optional<unsigned long long> entryNumber(std::string_view digits)
+{
+    unsigned long long value = 0;
+    for (const char c : digits) {
+        const unsigned digit = static_cast<unsigned char>(c) - unsigned('0');
+        if (digit > 9)
+            return parseNumber(digits);
+        value = value * 10 + digit;
+    }
+    return digits.empty() ? std::nullopt : std::optional(value);
+}
+
+} // namespace
 
 std::string_view withoutFieldTerminators(std::string_view bytes, std::string& scratch)
 {
@@ -33,8 +50,8 @@ FieldSlice fieldAt(std::string_view record, const DirectoryView& dir, std::size_
     FieldSlice f;
     std::string_view entry = dir.entries.substr(entryStart, kEntryLength);
     f.tag = entry.substr(0, 3);
-    const auto length = parseNumber(entry.substr(std::min<std::size_t>(3, entry.size()), 4));
-    const auto start = parseNumber(entry.substr(std::min<std::size_t>(7, entry.size()), 5));
+    const auto length = entryNumber(entry.substr(std::min<std::size_t>(3, entry.size()), 4));
+    const auto start = entryNumber(entry.substr(std::min<std::size_t>(7, entry.size()), 5));
     if (!length || !start)
         return f;
     f.numbersValid = true;

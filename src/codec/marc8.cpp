@@ -118,6 +118,22 @@ std::size_t escapeLength(std::string_view bytes, std::size_t i)
     return k + 1 - i;
 }
 
+// The bytes that are not escape sequences: what a field holds apart from where its sets
+// change.
+std::string withoutEscapes(std::string_view bytes)
+{
+    std::string kept;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t len = bytes[i] == kEscape ? escapeLength(bytes, i) : 0;
+        if (len) {
+            i += len;
+        } else {
+            kept.push_back(bytes[i++]);
+        }
+    }
+    return kept;
+}
+
 bool designatesG1(std::string_view escape)
 {
     return escape.find_first_of(")-") != std::string_view::npos;
@@ -147,6 +163,10 @@ std::u16string decodeCarefully(std::string_view bytes)
             // Nothing yet: part of a multibyte character, or a byte yaz skips (kept below).
             if (!utf8 || utf8->empty())
                 continue;
+            // The same text without the first byte: yaz skipped that byte (a lone one amid
+            // three-byte characters), which is kept below.
+            if (w > 1 && decodeWhole(g0 + g1 + std::string(bytes.substr(i + 1, w - 1))) == utf8)
+                break;
             Utf8Text::appendDecoded(out, *utf8);
             i += w;
             decoded = true;
@@ -214,7 +234,7 @@ void appendRun(std::string& out, std::u16string_view run)
 
 } // namespace
 
-Marc8::ByteKind Marc8::kindOf(unsigned char byte)
+const std::array<Marc8::ByteKind, 128>& Marc8::highByteKinds()
 {
     static const std::array<ByteKind, 128> kinds = [] {
         std::array<ByteKind, 128> k{};
@@ -228,7 +248,7 @@ Marc8::ByteKind Marc8::kindOf(unsigned char byte)
         }
         return k;
     }();
-    return byte < 0x80 ? ByteKind::Spacing : kinds[byte - 0x80];
+    return kinds;
 }
 
 std::u16string Marc8::decode(std::string_view bytes)
@@ -239,10 +259,12 @@ std::u16string Marc8::decode(std::string_view bytes)
         appendEncoded(again, text);
         // yaz skips some bytes without a word; only text that encodes back to the same bytes
         // is known to hold all of them. With escape sequences yaz may write them differently
-        // (a redundant one left out): the text is kept when it reads back the same.
+        // (a redundant one left out, one added to return to ASCII): the text is kept when the
+        // other bytes are all there and it reads back the same.
         if (again == bytes)
             return text;
-        if (bytes.find(kEscape) != std::string_view::npos) {
+        if (bytes.find(kEscape) != std::string_view::npos &&
+            withoutEscapes(again) == withoutEscapes(bytes)) {
             const std::optional<std::string> reread = decodeWhole(again);
             if (reread && *reread == *utf8)
                 return text;

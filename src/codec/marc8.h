@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <string>
 #include <string_view>
 
@@ -17,8 +18,9 @@ public:
         Spacing,   // a character of its own ("Ł", "£", "©")
         Combining, // a diacritic: written before the character it sits on
     };
-    // What a byte 0x80-0xFF is in the default G1 set, as yaz decodes it.
-    static ByteKind kindOf(unsigned char byte);
+    // What each byte 0x80-0xFF (at index byte - 0x80) is in the default G1 set, as yaz
+    // decodes it.
+    static const std::array<ByteKind, 128>& highByteKinds();
 
     // Decodes MARC-8 to UTF-16. A byte yaz cannot read, or skips without a character, becomes
     // its placeholder (U+2800 + byte) and the rest is decoded after it. Escape sequences give

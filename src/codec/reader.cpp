@@ -3,8 +3,10 @@
 #include "gbk.h"
 #include "lookup.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 
 namespace bibliora {
 
@@ -326,13 +328,12 @@ std::u16string standardNumberOf(std::string_view record, Encoding encoding)
 
 RowTexts rowTextsFor(std::int64_t n, std::string_view record)
 {
-    RowTexts row;
-    const std::string digits = std::to_string(n);
-    row.sequence.assign(digits.begin(), digits.end());
-    row.encoding = detectEncoding(record);
-    row.title = titleOf(record, row.encoding);
-    row.standardNumber = standardNumberOf(record, row.encoding);
-    return row;
+    char digits[24];
+    const char* const digitsEnd = std::to_chars(std::begin(digits), std::end(digits), n).ptr;
+    const Encoding encoding = detectEncoding(record);
+    // Each member made in place: this runs once for every record of a file.
+    return {std::u16string(std::cbegin(digits), digitsEnd), titleOf(record, encoding),
+            standardNumberOf(record, encoding), encoding};
 }
 
 } // namespace bibliora

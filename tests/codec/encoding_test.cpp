@@ -78,9 +78,22 @@ TEST(Encoding, DetectsEachEncodingFromBytesNotDeclaration)
         {"UTF-8 with a stray byte, declared", kUtf8Leader, "10\037a" + kChinese + kChinese + "\xFF",
          Encoding::Utf8},
         {"cp866 Cyrillic", kMarc21Leader, "1 \037a\x8F\xE3\xE8\xAA\xA8\xAD", Encoding::Gbk},
+        // Text beyond ASCII after a long ASCII run, and escapes before and after it.
+        {"UTF-8 after a long ASCII run", kMarc21Leader,
+         "10\037aA title of more than thirty-two bytes: " + kChinese, Encoding::Utf8},
+        {"GBK after a long ASCII run and a lone ESC", kMarc21Leader,
+         "10\037aA title of more than thirty-two bytes \x1B " + kGbkChinese, Encoding::Gbk},
+        {"an escape sequence after GBK text", kMarc21Leader,
+         "10\037a" + kGbkChinese + " \x1B$1!0!!BX\x1B(B", Encoding::Marc8},
     };
     for (const auto& [what, leader, field, expected] : cases)
         EXPECT_EQ(detectEncoding(assembleIso(leader, {{"245", field}})), expected) << what;
+    // The directory says nothing, whatever its bytes.
+    EXPECT_EQ(detectEncoding(assembleIso(kMarc21Leader, {{kChinese.substr(0, 3), "aTitle"}})),
+              Encoding::Gbk);
+    EXPECT_EQ(detectEncoding(assembleIso(kMarc21Leader,
+                                         {{"\x1B$1", "aTitle"}, {"245", "10\037a" + kGbkChinese}})),
+              Encoding::Gbk);
     EXPECT_STREQ(encodingName(Encoding::Marc8), "MARC-8");
 }
 
@@ -121,6 +134,29 @@ TEST(Encoding, RecordsOfEveryEncodingAreShownInUnicodeAndSavedInTheirOwnBytes)
         buildIsoRecord(u"HEA    nam  22        4500\r\n245 10 ■a😀■bé\r\n", kNow, Encoding::Marc8);
     EXPECT_EQ(fieldBytes(built, "245"), "10\037a&#x1F600;\037b\342e");
     EXPECT_EQ(detectEncoding(built), Encoding::Marc8);
+    // Lone bytes amid EACC's three-byte characters, which yaz skips, are kept: the save
+    // returns to ASCII before each.
+    const MarcRecord lone = assembleIso(kMarc21Leader, {{"245", "10\037a\x1B$1!0!J!BX."}});
+    EXPECT_EQ(titleOf(lone), u"一\u284A文\u282E");
+    EXPECT_EQ(fieldBytes(resaved(lone), "245"), "10\037a\x1B$1!0!\x1B(BJ\x1B$1!BX\x1B(B.");
+}
+
+TEST(Encoding, AUtf8RecordCutInsideACharacterIsStillUtf8AfterASave)
+{
+    // Its directory counted characters, not bytes: 245 ends inside 立 (E7 AB 8B). The record
+    // as a whole is well-formed UTF-8; the field on its own, as a save writes it, is not.
+    MarcRecord record = assembleIso(kMarc21Leader, {{"245", "10\x1F"
+                                                            "a\xE5\x8D\x8A\xE7\x94\xB0"
+                                                            "\xE5\xB8\x82\xE7\xAB\x8B"}});
+    const std::size_t entry = record.find("245");
+    record.replace(entry + 3, 4, "0014");
+    ASSERT_EQ(detectEncoding(record), Encoding::Utf8);
+    const MarcRecord again = resaved(record);
+    EXPECT_EQ(fieldBytes(again, "245"), "10\x1F"
+                                        "a\xE5\x8D\x8A\xE7\x94\xB0\xE5\xB8\x82\xE7");
+    EXPECT_EQ(detectEncoding(again), Encoding::Utf8);
+    EXPECT_EQ(again[9], 'a');
+    EXPECT_EQ(resaved(again), again);
 }
 
 TEST(Encoding, ControlFieldsAndLeaderSurviveASave)

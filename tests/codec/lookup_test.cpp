@@ -41,6 +41,8 @@ TEST(LookupSubfield, TakesTheFirstSubfieldOfTheFirstFieldThatHasOneBehindTheFirs
         {gbk(u"0123^" + leader + u"200000900000^1 $a题名^"), u""}, // terminator inside the leader
         {gbk(leader + u"20000090000060000090000^1 $a题名^"), u""}, // 23 characters of directory
         {gbk(leader + u"2000x0900000^1 $a题名^"), u""},            // length not a number
+        {gbk(leader + u"200 009    0^1 $a题名^"), u"题名"}, // numbers with blanks around them
+        {gbk(leader + u"2000 0900000^1 $a题名^"), u""},     // a blank inside a number
     };
     for (const auto& [record, value] : cases)
         EXPECT_EQ(lookupSubfield(record, u"200a"), value) << record;

@@ -5,6 +5,7 @@
 
 #include "codec_test_support.h"
 
+#include <cstring>
 #include <map>
 
 using namespace bibliora;
@@ -34,6 +35,24 @@ std::size_t terminators(const std::string& bytes)
     for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
         n += bytes[i] == '\x1D' && bytes[i + 1] == 0;
     return n;
+}
+
+// MARC-8 bytes without their escape sequences (ESC, intermediate bytes and a final byte, or
+// ESC and one of "gbps"): everything a field holds apart from where its sets change.
+std::string withoutEscapes(std::string_view bytes)
+{
+    std::string kept;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\x1B') {
+            kept += bytes[i];
+            continue;
+        }
+        std::size_t k = i + 1;
+        while (k < bytes.size() && bytes[k] && std::strchr("$(),-!", bytes[k]))
+            ++k;
+        i = k; // the final byte, or one of "gbps"
+    }
+    return kept;
 }
 
 // The fields a save keeps, in the builder's order, read from the original record: control
@@ -134,11 +153,9 @@ TEST(RealFiles, EveryFileReadsOneRecordPerTerminatorAndEachResavesWithItsFieldBy
             const bool ascii = std::all_of(built.record.begin(), built.record.end(), [](char c) {
                 return static_cast<unsigned char>(c) < 0x80 && c != '\x1B';
             });
-            // bu_bibs counts some directories in characters: fields cut inside a UTF-8
-            // sequence keep their bytes, but the record they make is no longer UTF-8.
-            EXPECT_TRUE(ascii || detectEncoding(built.record) == encoding ||
-                        where.find("bu_bibs") != std::string::npos)
-                << where;
+            // A save keeps the encoding, also of a record whose directory counted characters
+            // and so cut fields inside a UTF-8 sequence (two of bu_bibs).
+            EXPECT_TRUE(ascii || detectEncoding(built.record) == encoding) << where;
             const std::vector<support::IsoField> expected = keptFields(record, encoding);
             std::vector<support::IsoField> got = fieldsOf(built.record);
             // Generated when missing.
@@ -153,10 +170,16 @@ TEST(RealFiles, EveryFileReadsOneRecordPerTerminatorAndEachResavesWithItsFieldBy
                 EXPECT_EQ(got[i].tag, expected[i].tag) << where;
                 if (got[i].data == expected[i].data)
                     continue;
+                // Only MARC-8 escapes may change, and only as far as the text stays: a byte
+                // shown as its placeholder may come back as its character.
                 std::u16string before, after;
                 FieldText::appendForDisplay(before, encoding, expected[i].data, got[i].tag < "010");
                 FieldText::appendForDisplay(after, encoding, got[i].data, got[i].tag < "010");
-                EXPECT_TRUE(encoding == Encoding::Marc8 && before == after)
+                for (char16_t& c : before)
+                    if (c >= 0x2800 && c < 0x2880)
+                        c = static_cast<char16_t>(c - 0x2800);
+                EXPECT_TRUE(encoding == Encoding::Marc8 && before == after &&
+                            withoutEscapes(got[i].data) == withoutEscapes(expected[i].data))
                     << where << " field " << got[i].tag;
                 rewritten.push_back(where + " " + got[i].tag);
             }
@@ -164,8 +187,9 @@ TEST(RealFiles, EveryFileReadsOneRecordPerTerminatorAndEachResavesWithItsFieldBy
         EXPECT_EQ(n, terminators(support::readBytes(path))) << path;
     }
     EXPECT_GT(records, 1250u);
-    // yaz writes the escape sequences of these fields differently, the text unchanged: the
-    // mangled EACC variant of the marc4j file, whose original escapes are redundant.
+    // yaz writes the escape sequences of these fields differently: the mangled EACC variant of
+    // the marc4j file, whose EACC runs hold lone ASCII bytes (punctuation, a stray letter) that
+    // the save puts after a return to ASCII.
     for (const std::string& r : rewritten)
         EXPECT_NE(r.find("chinese_mangled_multibyte"), std::string::npos) << r;
 }
