@@ -8,15 +8,9 @@
 
 namespace bibliora::test {
 
-QString toQ(const std::u16string& s)
-{
-    return QString::fromUtf16(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 static std::string gbk(const QString& s)
 {
-    return Gbk::encode(
-        std::u16string_view(reinterpret_cast<const char16_t*>(s.utf16()), std::size_t(s.size())));
+    return Gbk::encode(s.toStdU16String());
 }
 
 std::string makeRecord(const QString& title, const QString& isbn, const QString& subject)
@@ -50,7 +44,7 @@ QByteArray readAll(const QString& path)
 
 QString displayOf(std::string_view record)
 {
-    return toQ(formatRecordText(record));
+    return QString::fromStdU16String(formatRecordText(record));
 }
 
 Window::Window() : form(std::make_unique<BrowserForm>(fake.platform()))

@@ -20,7 +20,6 @@ std::string makeRecord(const QString& title, const QString& isbn, const QString&
 QString writeLinesFile(const QString& dir, const QString& name,
                        const std::vector<std::string>& records);
 QByteArray readAll(const QString& path);
-QString toQ(const std::u16string& s);
 QString displayOf(std::string_view record); // the display text, lines ending CR LF
 
 // The main window with a scripted platform, shown so that geometry and focus behave.

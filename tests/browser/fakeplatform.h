@@ -19,9 +19,8 @@ template <typename T> T next(std::deque<T>& answers, T otherwise)
     return a;
 }
 
-class ScriptedFileDialog final : public FileDialog
+struct ScriptedFileDialog final : FileDialog
 {
-public:
     QString showFileDialog(bool, const QString& title, const QList<FileFilter>& f, int,
                            const QString&, const QString&, QWidget*) override
     {
@@ -40,9 +39,8 @@ struct MessageCall
     MessageAnswer defaultButton = MessageAnswer::Ok;
 };
 
-class ScriptedMessageBox final : public MessageBox
+struct ScriptedMessageBox final : MessageBox
 {
-public:
     MessageAnswer show(QWidget*, const QString& text, const QString& title, MessageButtons buttons,
                        MessageIcon, MessageAnswer defaultButton) override
     {
@@ -53,14 +51,10 @@ public:
     std::vector<MessageCall> calls;
 };
 
-class RecordingShell final : public Shell
+struct RecordingShell final : Shell
 {
-public:
     bool openFolder(QWidget*, const QString& folder) override { return folders << folder, true; }
-    bool openAddress(QWidget*, const QString& address) override
-    {
-        return addresses << address, true;
-    }
+    bool openAddress(QWidget*, const QString& at) override { return addresses << at, true; }
     QStringList folders;
     QStringList addresses;
 };
@@ -77,9 +71,8 @@ struct FixedClock final : Clock
     BuildTime now() const override { return {2024, 1, 31, 14, 30, 5}; }
 };
 
-class ScriptedPopupMenu final : public PopupMenu
+struct ScriptedPopupMenu final : PopupMenu
 {
-public:
     QPoint cursorPos() const override { return {10, 10}; }
     int track(const std::vector<PopupItem>& items, const QPoint& at) override
     {
@@ -98,12 +91,12 @@ struct FakePlatform
     std::shared_ptr<ScriptedMessageBox> messageBox = std::make_shared<ScriptedMessageBox>();
     std::shared_ptr<RecordingShell> shell = std::make_shared<RecordingShell>();
     std::shared_ptr<RecordingClipboard> clipboard = std::make_shared<RecordingClipboard>();
-    std::shared_ptr<FixedClock> clock = std::make_shared<FixedClock>();
     std::shared_ptr<ScriptedPopupMenu> popupMenu = std::make_shared<ScriptedPopupMenu>();
 
     Platform platform() const
     {
-        return {fileDialog, messageBox, shell, clipboard, clock, popupMenu};
+        return {fileDialog, messageBox, shell, clipboard, std::make_shared<FixedClock>(),
+                popupMenu};
     }
 };
 

@@ -9,23 +9,21 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
-#include <functional>
 
 using namespace bibliora;
 
 namespace {
 
-// Runs `look` on the modal widget or popup once it is up.
-void whenShown(std::function<bool(QWidget*)> look)
+// Runs `look` on the modal widget or popup of type T once it is up, which must close it.
+template <typename T, typename Look> void whenShown(Look look)
 {
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, look] {
         QWidget* shown = QApplication::activePopupWidget();
-        if (!shown)
-            shown = QApplication::activeModalWidget();
-        if (shown && look(shown)) {
+        if (auto* widget = qobject_cast<T*>(shown ? shown : QApplication::activeModalWidget())) {
             timer->stop();
             timer->deleteLater();
+            look(widget);
         }
     });
     timer->start(10);
@@ -44,15 +42,11 @@ private slots:
         QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
         QMessageBox::Icon icon = QMessageBox::NoIcon;
         QString text;
-        whenShown([&](QWidget* w) {
-            auto* box = qobject_cast<QMessageBox*>(w);
-            if (!box)
-                return false;
+        whenShown<QMessageBox>([&](QMessageBox* box) {
             defaultButton = box->standardButton(box->defaultButton());
             icon = box->icon();
             text = box->text();
             QTest::keyClick(box, Qt::Key_Escape);
-            return true;
         });
         const MessageAnswer answer =
             boxes.show(nullptr, QStringLiteral("第一行\r\n第二行"), QStringLiteral("温馨提示"),
@@ -68,14 +62,10 @@ private slots:
         QtFileDialog dialogs;
         QStringList filters;
         bool confirms = true;
-        whenShown([&](QWidget* w) {
-            auto* dialog = qobject_cast<QFileDialog*>(w);
-            if (!dialog)
-                return false;
+        whenShown<QFileDialog>([&](QFileDialog* dialog) {
             filters = dialog->nameFilters();
             confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
             dialog->reject();
-            return true;
         });
         const QString chosen =
             dialogs.showFileDialog(false, QStringLiteral("保存MARC文件"),
@@ -92,16 +82,12 @@ private slots:
     {
         QtPopupMenu menus;
         QStringList texts;
-        whenShown([&](QWidget* w) {
-            auto* menu = qobject_cast<QMenu*>(w);
-            if (!menu)
-                return false;
+        whenShown<QMenu>([&](QMenu* menu) {
             for (QAction* a : menu->actions())
                 texts << (a->isSeparator() ? QStringLiteral("-%1").arg(a->data().toInt())
                                            : a->text());
             menu->setActiveAction(menu->actions().constLast());
             QTest::keyClick(menu, Qt::Key_Return);
-            return true;
         });
         const int chosen = menus.track({{1, QStringLiteral("删除&复制"), false},
                                         {2, QString(), true},

@@ -1,10 +1,14 @@
 // The find dialog, the popup menu helper, the grid's context menu (delete, copy, export
-// modified) and export, driven like a user with scripted dialogs.
+// modified), export and records in other encodings, driven like a user with scripted dialogs.
 #include "browsertestsupport.h"
 #include "codec.h"
 #include "findfrm.h"
+#include "isoassembler.h"
 #include "menuclass.h"
 
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
 #include <QRadioButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -18,6 +22,7 @@ class RecordCommandsTest : public QObject
     Q_OBJECT
 
     QTemporaryDir m_dir;
+    QString m_folder; // a name the ANSI code page cannot spell
     QString m_five;
     std::vector<std::string> m_records;
 
@@ -49,14 +54,47 @@ private slots:
                      makeRecord(QStringLiteral("同名"), QStringLiteral("333")),
                      makeRecord(QStringLiteral("同名"), QStringLiteral("ABC")),
                      makeRecord(QString(), QStringLiteral("555"))};
-        m_five = writeLinesFile(m_dir.path(), QStringLiteral("five.iso"), m_records);
+        m_folder = m_dir.path() + QStringLiteral("/编目 かな 😀");
+        QVERIFY(QDir().mkpath(m_folder));
+        m_five = writeLinesFile(m_folder, QStringLiteral("五 2024.iso"), m_records);
     }
 
-    void findShowsTheFirstExactMatch()
+    void textsKeysAndFindingTheFirstExactMatch()
     {
         Window w;
         w.load(m_five);
-        FindFrm* find = openFind(w);
+        QVERIFY(w.form->windowTitle().startsWith(QStringLiteral("Bibliora 2.0")));
+        QCOMPARE(w.child<QGroupBox>("Frame1")->title(), QStringLiteral("MARC文件路径"));
+        QCOMPARE(w.text3()->toolTip(), QStringLiteral("回车后可以跳转到你想要看的那条数据！"));
+        const char* const buttons[][3] = {
+            {"Command1", "...", ""},     {"Command3", ">>>", "导出全部的数据到ISO格式文件"},
+            {"Command2_0", "|<", ""},    {"Command2_1", "<", ""},
+            {"Command2_2", ">", ""},     {"Command2_3", ">|", ""},
+            {"Command5", "查找 &F", ""}, {"Command4", "保存 &S", "保存本条修改后的数据"}};
+        for (const auto& [name, caption, tip] : buttons) {
+            QCOMPARE(w.button(name)->text(), QString::fromUtf8(caption));
+            QCOMPARE(w.button(name)->toolTip(), QString::fromUtf8(tip));
+        }
+        QTest::keyClick(w.text2(), Qt::Key_S, Qt::AltModifier); // a button's key clicks it
+        QTRY_COMPARE(w.grid().cellTextColour(1, 0), kModifiedColour);
+        QTest::keyClick(w.text2(), Qt::Key_F, Qt::AltModifier);
+        FindFrm* find = nullptr;
+        QTRY_VERIFY((find = w.form->findChild<FindFrm*>(QStringLiteral("FindFrm"))) &&
+                    find->isVisible());
+        QCOMPARE(find->windowTitle(), QStringLiteral("简易查找>>"));
+        QStringList captions, order; // and the controls Tab reaches, from the find button on
+        for (const char* name : {"Command1", "Option1", "Option2", "Label1"})
+            captions << find->findChild<QWidget*>(QString::fromLatin1(name))
+                            ->property("text")
+                            .toString();
+        QCOMPARE(captions.join(QLatin1Char('|')), QStringLiteral("开始查找|正题名|标准号|检索词:"));
+        QWidget* const first = find->findChild<QWidget*>(QStringLiteral("Command1"));
+        QWidget* at = first;
+        do
+            if (at->focusPolicy() & Qt::TabFocus)
+                order << at->objectName();
+        while ((at = at->nextInFocusChain()) != first);
+        QCOMPARE(order.join(QLatin1Char(',')), QStringLiteral("Command1,Option1,Option2,Text1"));
         for (const QString& miss :
              {QStringLiteral("abc"), QStringLiteral("AB"), QStringLiteral("同")})
             search(find, miss); // case, trailing blank, prefix: no match
@@ -80,7 +118,6 @@ private slots:
         QVERIFY(!find->isVisible());
         QCOMPARE(w.form->NowRow(), 3);
         QCOMPARE(w.grid().currentRow(), 3);
-        QCOMPARE(w.text3()->text(), QStringLiteral("3"));
         QCOMPARE(w.shownText(), displayOf(m_records[2]));
         w.click("Command4"); // the save goes into the found row
         QCOMPARE(w.grid().cellTextColour(3, 0), kModifiedColour);
@@ -121,9 +158,29 @@ private slots:
     {
         Window w;
         w.load(m_five);
+        w.clickRow(3);
+        w.clickRow(5, Qt::ShiftModifier);
+        menu(w, 3, 4); // copy takes only the current record
+        QCOMPARE(w.fake.clipboard->text, QString::fromStdU16String(Gbk::decode(m_records[4])));
+        w.clickRow(2); // a left click never opens the menu
+        QCOMPARE(w.fake.popupMenu->shown.size(), 1u);
+
+        // The menu keys open it under the current row, not at the pointer, and it acts on the
+        // selection as after a right click.
+        w.clickRow(3, Qt::ShiftModifier);
+        w.fake.popupMenu->answers = {0, 1};
+        w.fake.messageBox->answers = {MessageAnswer::No};
+        QTest::keyClick(&w.grid(), Qt::Key_Menu);
+        QTest::keyClick(&w.grid(), Qt::Key_F10, Qt::ShiftModifier);
+        QCOMPARE(w.fake.popupMenu->shown.size(), 3u);
+        QCOMPARE(w.grid().currentIndex().row(), 2);
+        QCOMPARE(w.grid().viewport()->mapFromGlobal(w.fake.popupMenu->positions.back()),
+                 w.grid().visualRect(w.grid().currentIndex()).bottomLeft());
+        QCOMPARE(w.fake.messageBox->calls.back().text,
+                 QStringLiteral("注意,您是否确定删除选中的2条MARC数据信息？"));
+        QCOMPARE(w.grid().rowCount(), 6); // No: nothing deleted
+
         w.clickRow(2);
-        menu(w, 1, 2, MessageAnswer::No);
-        QCOMPARE(w.grid().rowCount(), 6);
         menu(w, 1, 2);
         QCOMPARE(w.fake.messageBox->calls.back().text,
                  QStringLiteral("注意,您是否确定删除选中的1条MARC数据信息？"));
@@ -156,43 +213,11 @@ private slots:
         QCOMPARE(w.form->NowRow(), 0);
     }
 
-    void theMenuKeysOpenTheMenuAtTheCurrentRow()
-    {
-        Window w;
-        w.load(m_five);
-        w.clickRow(2);
-        w.clickRow(3, Qt::ShiftModifier);
-        w.fake.popupMenu->answers = {0, 1};
-        w.fake.messageBox->answers = {MessageAnswer::No};
-        QTest::keyClick(&w.grid(), Qt::Key_Menu);
-        QTest::keyClick(&w.grid(), Qt::Key_F10, Qt::ShiftModifier);
-        QCOMPARE(w.fake.popupMenu->shown.size(), 2u);
-        const QRect row = w.grid().visualRect(w.grid().currentIndex());
-        QCOMPARE(w.grid().currentIndex().row(), 2);
-        QCOMPARE(w.grid().viewport()->mapFromGlobal(w.fake.popupMenu->positions.back()),
-                 row.bottomLeft()); // under the current row, not at the pointer
-        // It acts on the selection, as after a right click.
-        QCOMPARE(w.fake.messageBox->calls.back().text,
-                 QStringLiteral("注意,您是否确定删除选中的2条MARC数据信息？"));
-    }
-
-    void copyTakesOnlyTheCurrentRecord()
-    {
-        Window w;
-        w.load(m_five);
-        w.clickRow(3);
-        w.clickRow(5, Qt::ShiftModifier);
-        menu(w, 3, 4);
-        QCOMPARE(w.fake.clipboard->text, toQ(Gbk::decode(m_records[4])));
-        w.clickRow(2); // a left click never opens the menu
-        QCOMPARE(w.fake.popupMenu->shown.size(), 1u);
-    }
-
     void exportAppendsRecordsAfterAsking()
     {
         Window w;
         w.load(m_five);
-        const QString out = m_dir.filePath(QStringLiteral("all.iso"));
+        const QString out = m_folder + QStringLiteral("/导出 😀.iso");
         w.fake.fileDialog->answers = {out};
         w.fake.messageBox->answers = {MessageAnswer::Yes};
         w.click("Command3");
@@ -200,7 +225,7 @@ private slots:
         QCOMPARE(w.fake.messageBox->calls[0].text,
                  QStringLiteral("数据已全部导出，是否查看文件！"));
         QVERIFY(w.fake.messageBox->calls[0].defaultButton == MessageAnswer::No);
-        QCOMPARE(w.fake.shell->folders, QStringList{m_dir.path()});
+        QCOMPARE(w.fake.shell->folders, QStringList{m_folder});
 
         w.fake.fileDialog->answers = {out, out};
         w.fake.messageBox->answers = {MessageAnswer::No, MessageAnswer::Yes, MessageAnswer::No};
@@ -296,6 +321,55 @@ private slots:
         QCOMPARE(back.grid().rowCount(), w.grid().rowCount());
         for (int r = 1; r < w.grid().rowCount(); ++r)
             QCOMPARE(back.record(r), w.record(r) + '\x1D');
+    }
+    // A file mixing a UTF-8 and a MARC-8 record back to back, as exchange files are: each is
+    // listed, shown, saved, exported and copied in its own encoding.
+    void eachRecordKeepsItsEncoding()
+    {
+        const std::string title8 = "a\xE5\x8D\x8A\xE7\x94\xB0\xE5\xB8\x82",
+                          eacc = "\x1B$1!0!!BX\x1B(B.";
+        const std::string records =
+            support::assembleIso("00000nam a2200000 a 4500",
+                                 {{"001", "   70813420"}, {"245", "10\x1F" + title8 + " /"}}) +
+            support::assembleIso("00000nam  2200000 a 4500", {{"001", "2"},
+                                                              {"245", "10\x1F"
+                                                                      "aPr\xE2"
+                                                                      "ecis " +
+                                                                          eacc}});
+        QFile f(m_dir.filePath(QStringLiteral("mixed.mrc")));
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(records.data(), qint64(records.size())));
+        f.close();
+        Window w;
+        w.load(f.fileName());
+        QCOMPARE(w.grid().rowCount(), 3);
+        QCOMPARE(w.grid().cellText(1, 1), QStringLiteral("半田市 /"));
+        QCOMPARE(w.grid().cellText(2, 1), QStringLiteral("Pre\u0301cis 一文."));
+        QVERIFY(w.shownText().contains(QStringLiteral("001       70813420\r\n")));
+
+        // Saved unedited: the row is marked and both records keep their bytes.
+        w.click("Command4");
+        w.clickRow(2);
+        w.click("Command4");
+        QCOMPARE(w.grid().cellTextColour(2, 0), kModifiedColour);
+        QCOMPARE(w.grid().cellText(2, 1), QStringLiteral("Pre\u0301cis 一文."));
+        QCOMPARE(detectEncoding(w.record(1)), Encoding::Utf8);
+        QCOMPARE(detectEncoding(w.record(2)), Encoding::Marc8);
+        QVERIFY(w.record(1).find(title8) != std::string::npos);
+        QVERIFY(w.record(2).find(eacc) != std::string::npos);
+
+        // Export writes each record's own bytes.
+        const QString out = m_dir.filePath(QStringLiteral("out.mrc"));
+        w.fake.fileDialog->answers = {out};
+        w.click("Command3");
+        QCOMPARE(readAll(out),
+                 QByteArray::fromStdString(w.record(1) + "\r\n" + w.record(2) + "\r\n"));
+
+        // Copy: MARC-8 has no plain-text form, so it goes as the record saved in UTF-8.
+        menu(w, 3, 2);
+        const QString copied = w.fake.clipboard->text;
+        QVERIFY(copied.contains(QStringLiteral("Pre\u0301cis 一文.")));
+        QCOMPARE(copied.mid(5, 5), QStringLiteral("nam a"));
+        QCOMPARE(copied.left(5).toInt(), static_cast<int>(copied.toUtf8().size()));
     }
 };
 

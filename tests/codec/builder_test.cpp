@@ -6,7 +6,6 @@ using namespace bibliora::test;
 
 namespace {
 
-const BuildTime kNow{2024, 1, 31, 14, 30, 5};
 const std::u16string kHeader = u"HEA    nam0 2200277   450 \r\n";
 const std::u16string kGenerated = u"001    01143005\r\n005    20240131143005.0";
 
@@ -28,7 +27,6 @@ std::u16string rebuilt(const std::u16string& lines)
 TEST(BuildIsoRecord, BuildsTheWorkedExampleByteForByte)
 {
     EXPECT_EQ(build(Gbk::fromUtf8(kExampleText) + u"\r\n"), kExampleRecord);
-    EXPECT_EQ(kExampleRecord.size(), 124u);
 }
 
 TEST(BuildIsoRecord, TakesFiveLeaderCharactersFromTheText)

@@ -35,6 +35,23 @@ inline MarcRecord assemble(const std::vector<std::pair<std::string, std::u16stri
                                 support::LeaderLengths::AsGiven);
 }
 
+// The clock every build in these tests reads.
+inline const BuildTime kNow{2024, 1, 31, 14, 30, 5};
+
+// The fields of a record in directory order, each without its terminator.
+inline std::vector<support::IsoField> fieldsOf(const MarcRecord& record)
+{
+    std::vector<support::IsoField> fields;
+    const DirectoryView dir = directoryOf(record);
+    for (std::size_t e = 0; e + kEntryLength <= dir.entries.size(); e += kEntryLength) {
+        std::string scratch;
+        fields.push_back(
+            {std::string(dir.entries.substr(e, 3)),
+             std::string(withoutFieldTerminators(fieldAt(record, dir, e).data, scratch))});
+    }
+    return fields;
+}
+
 using support::TempDir;
 using support::utf16File;
 

@@ -10,8 +10,6 @@ using support::assembleIso;
 
 namespace {
 
-const BuildTime kNow{2024, 1, 31, 14, 30, 5};
-
 // Shows the record and builds it again unedited, in its own encoding.
 MarcRecord resaved(const MarcRecord& record)
 {
@@ -21,11 +19,9 @@ MarcRecord resaved(const MarcRecord& record)
 // The bytes of field `tag` (first of them) without its terminator.
 std::string fieldBytes(const MarcRecord& record, std::string_view tag)
 {
-    const DirectoryView dir = directoryOf(record);
-    std::string scratch;
-    for (std::size_t e = 0; e + kEntryLength <= dir.entries.size(); e += kEntryLength)
-        if (dir.entries.substr(e, 3) == tag)
-            return std::string(withoutFieldTerminators(fieldAt(record, dir, e).data, scratch));
+    for (const support::IsoField& f : fieldsOf(record))
+        if (f.tag == tag)
+            return f.data;
     return "(none)";
 }
 

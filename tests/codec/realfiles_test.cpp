@@ -9,6 +9,7 @@
 #include <map>
 
 using namespace bibliora;
+using namespace bibliora::test;
 
 namespace {
 
@@ -22,8 +23,6 @@ std::vector<MarcRecord> readReal(const std::string& name)
     })) << name;
     return records;
 }
-
-const BuildTime kNow{2024, 1, 31, 14, 30, 5};
 
 // One record per record terminator: a byte 0x1D, or in a UTF-16 file the unit U+001D (badldr
 // holds a stray one, which makes a seventh, broken record).
@@ -102,19 +101,6 @@ std::vector<support::IsoField> keptFields(const MarcRecord& record, Encoding enc
             fields.push_back({tag, bytes});
     for (const auto& [tag, bytes] : data)
         fields.push_back({tag, bytes});
-    return fields;
-}
-
-std::vector<support::IsoField> fieldsOf(const MarcRecord& record)
-{
-    std::vector<support::IsoField> fields;
-    const DirectoryView dir = directoryOf(record);
-    for (std::size_t e = 0; e < dir.entries.size(); e += kEntryLength) {
-        std::string scratch;
-        fields.push_back(
-            {std::string(dir.entries.substr(e, 3)),
-             std::string(withoutFieldTerminators(fieldAt(record, dir, e).data, scratch))});
-    }
     return fields;
 }
 
