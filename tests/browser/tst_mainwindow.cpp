@@ -57,13 +57,20 @@ private slots:
 
     void startsWithTheArgumentTextAsOnePath()
     {
-        const std::string quoted = "\"" + QDir::toNativeSeparators(m_three).toStdString() + "\"";
-        const char* one[] = {"bibliora", quoted.c_str()};
+        const QString native = QDir::toNativeSeparators(m_three);
         const char* two[] = {"bibliora", "a.iso", "b.iso"};
         Window w;
+#ifdef _WIN32
+        // The program reads its command line as UTF-16: argv has only the ANSI code page.
+        w.form->start(startupPathFromCommandLine(
+            QStringLiteral("\"C:\\Program Files\\Bibliora\\bibliora.exe\" \"%1\"").arg(native)));
+#else
+        const std::string quoted = "\"" + native.toStdString() + "\"";
+        const char* one[] = {"bibliora", quoted.c_str()};
         w.form->start(startupPathFrom(2, one));
+#endif
         QTRY_COMPARE(w.grid().rowCount(), 4); // the start-up load runs from the event loop
-        QCOMPARE(w.text1()->text(), QDir::toNativeSeparators(m_three));
+        QCOMPARE(w.text1()->text(), native);
         Window none;
         none.form->start(startupPathFrom(3, two)); // names no file: left in the box, nothing loaded
         QCOMPARE(none.text1()->text(), QStringLiteral("a.iso b.iso"));
