@@ -1,6 +1,7 @@
 #include "gridcontrol.h"
 
 #include "fieldtext.h"
+#include "recordtext.h"
 #include "twips.h"
 
 #include <QColor>
@@ -87,10 +88,8 @@ QString GridControl::cellText(int row, int column) const
     if (!isRecordRow(row))
         return {};
     const auto r = static_cast<std::size_t>(row - 1);
-    if (column == RecordModel::Marc) {
-        const std::u16string text = FieldText::value(m_model->row(r).encoding, m_model->record(r));
-        return QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size()));
-    }
+    if (column == RecordModel::Marc)
+        return toQString(FieldText::value(m_model->row(r).encoding, m_model->record(r)));
     return m_model->data(m_model->index(row - 1, column), Qt::DisplayRole).toString();
 }
 

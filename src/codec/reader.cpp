@@ -217,11 +217,16 @@ void RecordReader::openBytes(std::string_view bytes)
 {
     m_begin = m_p = bytes.data();
     m_end = bytes.data() + bytes.size();
-    m_utf16 = bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
-              static_cast<unsigned char>(bytes[1]) == 0xFE;
+    readByteOrderMark();
+}
+
+void RecordReader::readByteOrderMark()
+{
+    m_started = true;
+    m_utf16 = m_end - m_p >= 2 && static_cast<unsigned char>(m_p[0]) == 0xFF &&
+              static_cast<unsigned char>(m_p[1]) == 0xFE;
     if (m_utf16)
         m_p += 2;
-    m_started = true;
 }
 
 bool RecordReader::refill()
@@ -238,13 +243,8 @@ bool RecordReader::refill()
         m_file = nullptr;
         return false;
     }
-    if (!m_started) {
-        m_started = true;
-        m_utf16 = got >= 2 && static_cast<unsigned char>(m_buffer[0]) == 0xFF &&
-                  static_cast<unsigned char>(m_buffer[1]) == 0xFE;
-        if (m_utf16)
-            m_p += 2;
-    }
+    if (!m_started)
+        readByteOrderMark();
     return true;
 }
 

@@ -65,6 +65,8 @@ private:
     class Utf16Splitter;
 
     bool refill();
+    // FF FE at the start of the input makes it UTF-16LE; the mark itself is skipped.
+    void readByteOrderMark();
     bool step(MarcRecord& record);
 
     ReadOptions m_options;

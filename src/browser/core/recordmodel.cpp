@@ -82,29 +82,34 @@ std::string_view RecordModel::record(std::size_t r) const
     return m_records.view(m_rows[r].record);
 }
 
-std::string_view RecordModel::texts(const RecordRow& row) const
+std::string_view RecordModel::titleBytes(std::size_t r) const
 {
-    return m_texts.view(row.texts);
+    return m_texts.view(m_rows[r].texts).substr(0, std::size_t(m_rows[r].titleUnits) * 2);
+}
+
+std::string_view RecordModel::numberBytes(std::size_t r) const
+{
+    return m_texts.view(m_rows[r].texts).substr(std::size_t(m_rows[r].titleUnits) * 2);
 }
 
 QString RecordModel::title(std::size_t r) const
 {
-    return textAt(texts(m_rows[r]).substr(0, std::size_t(m_rows[r].titleUnits) * 2));
+    return textAt(titleBytes(r));
 }
 
 QString RecordModel::standardNumber(std::size_t r) const
 {
-    return textAt(texts(m_rows[r]).substr(std::size_t(m_rows[r].titleUnits) * 2));
+    return textAt(numberBytes(r));
 }
 
 bool RecordModel::titleEquals(std::size_t r, QStringView text) const
 {
-    return textEquals(texts(m_rows[r]).substr(0, std::size_t(m_rows[r].titleUnits) * 2), text);
+    return textEquals(titleBytes(r), text);
 }
 
 bool RecordModel::standardNumberEquals(std::size_t r, QStringView text) const
 {
-    return textEquals(texts(m_rows[r]).substr(std::size_t(m_rows[r].titleUnits) * 2), text);
+    return textEquals(numberBytes(r), text);
 }
 
 void RecordModel::setHeadings(const QStringList& texts,

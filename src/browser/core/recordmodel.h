@@ -63,7 +63,9 @@ public:
 
 private:
     RecordRow makeRow(std::string_view record, std::int32_t sequence);
-    std::string_view texts(const RecordRow& row) const;
+    // The UTF-16 bytes of a row's title and of its standard number.
+    std::string_view titleBytes(std::size_t r) const;
+    std::string_view numberBytes(std::size_t r) const;
 
     RecordStore m_records;
     RecordStore m_texts;
