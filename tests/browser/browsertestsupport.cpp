@@ -103,4 +103,32 @@ QString Window::shownText() const
     return text2()->toPlainText().replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
 }
 
+QString Window::state() const
+{
+    const int now = form->NowRow();
+    const QString text = shownText();
+    const QString shows = text.isEmpty() ? QStringLiteral("nothing")
+                          : now > 0 && text == displayOf(record(now))
+                              ? QStringLiteral("its record")
+                              : QStringLiteral("other text");
+    return QStringLiteral("%1 rows %2, box %3, row %4 at %5 showing %6")
+        .arg(grid().rowCount() - 1)
+        .arg(label1()->text(), text3()->text())
+        .arg(now)
+        .arg(grid().currentRow())
+        .arg(shows);
+}
+
+QString Window::showing(int rows, int row)
+{
+    return QStringLiteral("%1 rows /%1, box %2, row %2 at %2 showing its record")
+        .arg(rows)
+        .arg(row);
+}
+
+QString Window::lastMessage() const
+{
+    return fake.messageBox->calls.empty() ? QString() : fake.messageBox->calls.back().text;
+}
+
 } // namespace bibliora::test

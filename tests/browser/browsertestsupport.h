@@ -47,6 +47,13 @@ struct Window
     void rightClickRow(int row);
     void dragRows(int from, int to);
     QString shownText() const; // Text2, lines ending CR LF
+    // What a user sees of the list in one line, so that a scenario checks it all at once:
+    // records listed, the count label, the number box, NowRow, the grid's current row, and
+    // whether Text2 shows NowRow's record ("its record"), nothing, or "other text".
+    QString state() const;
+    // The state of a list of `rows` records showing record `row`, its number in the box.
+    static QString showing(int rows, int row);
+    QString lastMessage() const; // the text of the last message box, empty if none
 };
 
 } // namespace bibliora::test

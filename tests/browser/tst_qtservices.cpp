@@ -38,44 +38,39 @@ class QtServicesTest : public QObject
 private slots:
     void theMessageBoxDefaultsAndEscapesToNo()
     {
-        QtMessageBox boxes;
-        QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
-        QMessageBox::Icon icon = QMessageBox::NoIcon;
-        QString text;
+        QString seen; // the default button, the icon and the text
         whenShown<QMessageBox>([&](QMessageBox* box) {
-            defaultButton = box->standardButton(box->defaultButton());
-            icon = box->icon();
-            text = box->text();
+            seen = QStringLiteral("%1 %2 ")
+                       .arg(box->standardButton(box->defaultButton()))
+                       .arg(box->icon()) +
+                   box->text();
             QTest::keyClick(box, Qt::Key_Escape);
         });
-        const MessageAnswer answer =
-            boxes.show(nullptr, QStringLiteral("第一行\r\n第二行"), QStringLiteral("温馨提示"),
-                       MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::No);
+        const MessageAnswer answer = QtMessageBox().show(
+            nullptr, QStringLiteral("第一行\r\n第二行"), QStringLiteral("温馨提示"),
+            MessageButtons::YesNo, MessageIcon::Information, MessageAnswer::No);
         QVERIFY(answer == MessageAnswer::No);
-        QCOMPARE(defaultButton, QMessageBox::No);
-        QCOMPARE(icon, QMessageBox::Information);
-        QCOMPARE(text, QStringLiteral("第一行\n第二行"));
+        QCOMPARE(seen, QStringLiteral("%1 %2 第一行\n第二行")
+                           .arg(QMessageBox::No)
+                           .arg(QMessageBox::Information));
     }
 
     void theSaveDialogOffersTheFiltersAndNeverAsksToOverwrite()
     {
-        QtFileDialog dialogs;
-        QStringList filters;
-        bool confirms = true;
+        QStringList seen; // the filters, and whether it would ask before overwriting
         whenShown<QFileDialog>([&](QFileDialog* dialog) {
-            filters = dialog->nameFilters();
-            confirms = !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            seen = dialog->nameFilters()
+                   << QString::number(!dialog->testOption(QFileDialog::DontConfirmOverwrite));
             dialog->reject();
         });
-        const QString chosen =
-            dialogs.showFileDialog(false, QStringLiteral("保存MARC文件"),
-                                   {{QStringLiteral("(ISO2709格式)"), QStringLiteral("*.ISO")},
-                                    {QStringLiteral("文本形式"), QStringLiteral("*.txt")}},
-                                   0, QString(), QString(), nullptr);
+        const QString chosen = QtFileDialog().showFileDialog(
+            false, QStringLiteral("保存MARC文件"),
+            {{QStringLiteral("(ISO2709格式)"), QStringLiteral("*.ISO")},
+             {QStringLiteral("文本形式"), QStringLiteral("*.txt")}},
+            0, QString(), QString(), nullptr);
         QCOMPARE(chosen, QString());
-        QCOMPARE(filters, (QStringList{QStringLiteral("(ISO2709格式) (*.ISO)"),
-                                       QStringLiteral("文本形式 (*.txt)")}));
-        QVERIFY(!confirms);
+        QCOMPARE(seen, (QStringList{QStringLiteral("(ISO2709格式) (*.ISO)"),
+                                    QStringLiteral("文本形式 (*.txt)"), QStringLiteral("0")}));
     }
 
     void thePopupMenuShowsCaptionsAsGivenAndNumbersSeparators()

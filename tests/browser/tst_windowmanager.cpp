@@ -16,10 +16,11 @@ using namespace bibliora::test;
 
 namespace {
 
-QString xdotool(const QStringList& arguments)
+// Runs xdotool with arguments separated by blanks.
+QString xdotool(const QString& arguments)
 {
     QProcess p;
-    p.start(QStringLiteral("xdotool"), arguments);
+    p.start(QStringLiteral("xdotool"), arguments.split(QLatin1Char(' ')));
     p.waitForFinished(10000);
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
 }
@@ -86,16 +87,14 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         while (window.isEmpty() && clock.elapsed() < 20000) {
-            window = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                              QStringLiteral("--pid"), QString::number(program.processId()),
-                              QStringLiteral("--name"), QStringLiteral("Bibliora")})
+            window = xdotool(QStringLiteral("search --onlyvisible --pid %1 --name Bibliora")
+                                 .arg(program.processId()))
                          .section(QLatin1Char('\n'), 0, 0);
             QTest::qWait(20);
         }
         QVERIFY(!window.isEmpty());
         // openbox closes the active window on Alt+F4, as a desktop does.
-        xdotool({QStringLiteral("windowactivate"), QStringLiteral("--sync"), window,
-                 QStringLiteral("key"), QStringLiteral("alt+F4")});
+        xdotool(QStringLiteral("windowactivate --sync %1 key alt+F4").arg(window));
         const bool ended = program.waitForFinished(10000);
         if (!ended)
             program.kill();
