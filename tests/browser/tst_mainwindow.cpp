@@ -284,11 +284,6 @@ private slots:
                 w.label1()->width());
         QVERIFY(w.label1()->geometry().right() < w.button("Command5")->x());
         QVERIFY(w.fake.fileDialog->titles.isEmpty() && w.fake.popupMenu->shown.empty());
-
-        Window closing; // closing the window stops a load
-        QTimer::singleShot(1, closing.form.get(), [&] { closing.form->close(); });
-        closing.load(m_big);
-        QVERIFY(closing.grid().rowCount() < kBig + 1);
     }
 
     void theSkinComesOnBeforeShowingAndOffOnClose()
