@@ -154,21 +154,3 @@ TEST(Encoding, AUtf8RecordCutInsideACharacterIsStillUtf8AfterASave)
     EXPECT_EQ(again[9], 'a');
     EXPECT_EQ(resaved(again), again);
 }
-
-TEST(Encoding, ControlFieldsAndLeaderSurviveASave)
-{
-    const std::vector<support::IsoField> controls = {
-        {"001", "   70813420 /AJ/r86"},
-        {"003", "DLC"},
-        {"005", "19860604000000.0"},
-        {"006", "m     o  d        "},
-        {"007", "cr |n|||||||||"},
-        {"008", "850604s1964    ja a          000 0 jpn  "},
-        {"009", " x "}};
-    std::vector<support::IsoField> fields = controls;
-    fields.push_back({"245", "10\037aTitle"});
-    const MarcRecord again = resaved(assembleIso("01234cam a2200277 a 4500", fields));
-    for (const auto& [tag, bytes] : controls)
-        EXPECT_EQ(fieldBytes(again, tag), bytes) << tag;
-    EXPECT_EQ(again.substr(5, 5) + again.substr(17, 7), "cam a a 4500");
-}

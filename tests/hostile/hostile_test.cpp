@@ -78,12 +78,16 @@ TEST_F(HostileFiles, FilesThatAreNoMarcFileAreReadWithoutHarm)
 
 TEST_F(HostileFiles, RecordsOfOverAMegabyteAreDeliveredWhole)
 {
-    // As in real records that size, the leader says 99999 and the one directory entry
-    // covers only the first 9999 bytes (octal escapes: \036 is the field terminator).
-    std::string title;
+    // As in real records that size, the leader says 99999, the directory runs past 100,000
+    // bytes and the title's entry, after the others, covers only the first 9999 bytes (octal
+    // escapes: \036 is the field terminator).
+    std::string directory, title;
+    while (directory.size() < 100000)
+        directory += "300000100000";
     while (title.size() < (2u << 20))
         title += Gbk::encode(u"长篇题名测试");
-    const std::string huge = "99999nam0 2299999   450 200999900000\0361 \037a" + title + "\036\035";
+    const std::string huge =
+        "99999nam0 2299999   450 " + directory + "200999900000\0361 \037a" + title + "\036\035";
     const Records records = {generated(0), huge, generated(1)};
     EXPECT_TRUE(readAll(writeFile(m_dir / "huge.iso", asLines(records))).second == records);
     EXPECT_EQ(titleOf(huge).substr(0, 6), u"长篇题名测试");

@@ -16,13 +16,4 @@ inline std::string generated(std::uint64_t i, support::RecordFormat format = {})
     return record.bytes;
 }
 
-// FF FE, the records in UTF-16LE each followed by 0x1D CR LF, then half a character.
-inline std::string oddUtf16(const std::vector<std::string>& records)
-{
-    std::u16string text;
-    for (const std::string& r : records)
-        text += Gbk::decode(r) + u"\x1D\r\n";
-    return support::utf16File(text) + 'A';
-}
-
 } // namespace bibliora::hostile

@@ -75,33 +75,6 @@ private slots:
 #endif
     }
 
-    void hostileFilesLeaveAUsableWindow()
-    {
-        const std::string noise = randomBytes(1u << 20, 0x52414E44);
-        // Each path and the records it holds; -1 for a path that is no file (nothing changes).
-        const std::pair<QString, qsizetype> cases[] = {
-            {write("random.iso", noise), QByteArray::fromStdString(noise).count('\x1D')},
-            {QStringLiteral(BIBLIORA_PNG), readAll(QStringLiteral(BIBLIORA_PNG)).count('\x1D')},
-            {write("empty.iso", ""), 0},
-            {m_dir.path(), -1},
-            {m_dir.filePath(QStringLiteral("empty.iso/record.iso")), -1},
-            {write("odd.txt", oddUtf16({"HEA one", "HEA two"})), 2},
-        };
-        const QString good = write("good.iso", asLines(m_good));
-        Window w;
-        w.load(good);
-        for (const auto& [file, records] : cases) {
-            const int before = w.grid().rowCount();
-            w.load(file);
-            QCOMPARE(w.grid().rowCount(), records < 0 ? before : int(records) + 1);
-            w.clickRow(w.grid().rowCount() - 1);
-        }
-        QVERIFY(w.fake.messageBox->calls.empty());
-        w.load(good);
-        w.clickRow(3);
-        QCOMPARE(w.shownText(), displayOf(m_good[2]));
-    }
-
     void anExportThatFailsPartWayNamesTheFileAndKeepsWhatWasWritten()
     {
         const QString good = write("good.iso", asLines(m_good));
