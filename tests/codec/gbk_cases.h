@@ -94,10 +94,8 @@ inline std::vector<std::u16string> utf16Cases()
 inline std::vector<std::string> utf8Cases()
 {
     std::vector<std::string> cases;
-    for (unsigned a = 0; a < 0x100; ++a) {
-        cases.emplace_back(1, static_cast<char>(a));
-        addProducts(cases, {{a}, span(0, 0xFF)});
-    }
+    addProducts(cases, {span(0, 0xFF)});
+    addProducts(cases, {span(0, 0xFF), span(0, 0xFF)});
     const Units edges = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0,
                          0xC2, 0xDF, 0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xFF};
     addProducts(cases, {span(0xC0, 0xFF), edges, edges});
