@@ -8,6 +8,7 @@
 using namespace bibliora;
 using namespace bibliora::test;
 using support::assembleIso;
+using support::RecordFormat;
 using support::save;
 
 namespace {
@@ -39,16 +40,15 @@ TEST(Encoding, GeneratedGbkRecordsAreNeverTakenForAnythingElse)
     // leader/09 blank.
     std::size_t other = 0;
     support::GeneratedRecord g;
-    for (const auto format : {support::RecordFormat::Cnmarc, support::RecordFormat::Marc21}) {
-        const bool cnmarc = format == support::RecordFormat::Cnmarc;
-        for (std::uint64_t i = 0; i < (cnmarc ? 100000 : 20000); ++i) {
-            support::RecordGenerator(11, format).make(i, g);
-            other += detectEncoding(g.bytes) != Encoding::Gbk;
-            if (cnmarc && i % 10 == 0) {
-                const std::size_t at = g.bytes.find("y50      ea");
-                ASSERT_NE(at, std::string::npos);
-                other += detectEncoding(g.bytes.replace(at + 1, 2, "  ")) != Encoding::Gbk;
-            }
+    for (std::uint64_t i = 0; i < 120000; ++i) {
+        const bool cnmarc = i < 100000;
+        support::RecordGenerator(11, cnmarc ? RecordFormat::Cnmarc : RecordFormat::Marc21)
+            .make(i, g);
+        other += detectEncoding(g.bytes) != Encoding::Gbk;
+        if (cnmarc && i % 10 == 0) {
+            const std::size_t at = g.bytes.find("y50      ea");
+            ASSERT_NE(at, std::string::npos);
+            other += detectEncoding(g.bytes.replace(at + 1, 2, "  ")) != Encoding::Gbk;
         }
     }
     EXPECT_EQ(other, 0u);

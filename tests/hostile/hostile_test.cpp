@@ -3,12 +3,10 @@
 // through the fuzz targets' own checks.
 #include "fuzzchecks.h"
 #include "hostilefiles.h"
-#include "isocheck.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 
@@ -96,11 +94,8 @@ TEST_F(HostileFiles, RecordsOfOverAMegabyteAreDeliveredWhole)
 TEST(Properties, GeneratedRecordsSaveWellFormedAndASecondSaveChangesNothing)
 {
     for (const auto format : {RecordFormat::Cnmarc, RecordFormat::Marc21})
-        for (std::uint64_t i = 0; i < 1500; ++i) {
-            const MarcRecord once = save(generated(i, format));
-            ASSERT_EQ(wellFormedProblem(once), "") << "record " << i;
-            ASSERT_EQ(save(once), once) << "record " << i << " changed when saved again";
-        }
+        for (std::uint64_t i = 0; i < 1500; ++i)
+            ASSERT_EQ(stableSaveProblem(generated(i, format)), "") << "record " << i;
 }
 
 TEST_F(HostileFiles, EveryKeptFuzzInputPassesItsTargetsChecks)

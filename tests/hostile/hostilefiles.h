@@ -2,7 +2,6 @@
 
 // Inputs shared by the codec and the window tests on hostile files.
 
-#include "gbk.h"
 #include "recordgen.h"
 #include "testfiles.h"
 

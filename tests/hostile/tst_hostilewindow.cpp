@@ -23,9 +23,7 @@ namespace {
 // The largest the process's address space has been, in KiB.
 qint64 peakAddressSpaceKiB()
 {
-    QFile status(QStringLiteral("/proc/self/status"));
-    status.open(QIODevice::ReadOnly);
-    const QByteArray text = status.readAll();
+    const QByteArray text = readAll(QStringLiteral("/proc/self/status"));
     return text.mid(text.indexOf("VmPeak:") + 7).trimmed().split(' ').value(0).toLongLong();
 }
 
@@ -41,13 +39,6 @@ public slots:
 private:
     QTemporaryDir m_dir;
     QList<QUrl> m_opened;
-    const std::vector<std::string> m_good = {generated(0), generated(1), generated(2)};
-
-    QString write(const char* name, const std::string& bytes)
-    {
-        return QString::fromStdString(
-            writeFile(m_dir.filePath(QLatin1String(name)).toStdString(), bytes).string());
-    }
 
 private slots:
     void aTinyFirstRecordDoesNotSizeTheListForTheWholeFile()
@@ -67,7 +58,8 @@ private slots:
 
     void anExportThatFailsPartWayNamesTheFileAndKeepsWhatWasWritten()
     {
-        const QString good = write("good.iso", asLines(m_good));
+        const QString good = writeLinesFile(m_dir.path(), QStringLiteral("good.iso"),
+                                            {generated(0), generated(1), generated(2)});
         Window w;
         w.load(good);
         const QString out = m_dir.filePath(QStringLiteral("part-way.iso"));
@@ -100,11 +92,13 @@ private slots:
             lines += c == '\r' || c == '\n' || c == ' ' ? '#' : c;
             lines += c == '\x1D' ? "\r\n" : "";
         }
-        w.load(write("lines.iso", lines + "\x1D\r\n"));
+        const QString arbitrary =
+            writeLinesFile(m_dir.path(), QStringLiteral("lines.iso"), {lines + "\x1D"});
+        w.load(arbitrary);
         const QString all = m_dir.filePath(QStringLiteral("all.iso"));
         w.fake.fileDialog->answers = {all};
         QTest::mouseClick(w.button("Command3"), Qt::LeftButton);
-        QVERIFY(readAll(all) == QByteArray::fromStdString(lines + "\x1D\r\n"));
+        QVERIFY(readAll(all) == readAll(arbitrary));
     }
 
     void aFolderReachesTheDesktopAsExactlyThatFolder()
