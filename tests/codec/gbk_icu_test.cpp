@@ -92,8 +92,7 @@ template <typename String> std::string startOf(const String& s)
     return ::testing::PrintToString(s.substr(0, 24)) + (s.size() > 24 ? "..." : "");
 }
 
-// Fails on the first three cases that the codec converts otherwise than ICU, and counts them
-// all.
+// Fails on the first three cases that the codec converts otherwise than ICU.
 template <typename Input, typename Codec, typename Icu>
 void expectAsIcu(const char* what, const std::vector<Input>& cases, Codec codec, Icu icu)
 {
@@ -102,7 +101,6 @@ void expectAsIcu(const char* what, const std::vector<Input>& cases, Codec codec,
         if (codec(in) != icu(in) && ++differing <= 3)
             ADD_FAILURE() << what << " of " << startOf(in) << " gives " << startOf(codec(in))
                           << ", ICU " << startOf(icu(in));
-    EXPECT_EQ(differing, 0u) << what << ": cases unlike ICU";
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "codec_test_support.h"
 
 #include <map>
+#include <regex>
 
 using namespace bibliora;
 using namespace bibliora::test;
@@ -21,6 +22,13 @@ std::size_t terminators(const std::string& bytes)
     for (std::size_t i = unit == 2 ? 2 : 0; i + unit <= bytes.size(); i += unit)
         n += bytes[i] == '\x1D' && (unit == 1 || bytes[i + 1] == 0);
     return n;
+}
+
+// MARC-8 bytes without their escape sequences (ESC, intermediate bytes and a final byte):
+// everything a field holds apart from where its sets change.
+std::string withoutEscapes(const std::string& bytes)
+{
+    return std::regex_replace(bytes, std::regex("\x1B[$(),!-]*[\\s\\S]"), "");
 }
 
 // The fields a save writes, in the builder's order, read from the original record: control
@@ -138,6 +146,7 @@ TEST(RealFiles, EveryFileReadsOneRecordPerTerminatorAndEachResavesWithItsFieldBy
                     if (c >= 0x2800 && c < 0x2880)
                         c = static_cast<char16_t>(c - 0x2800);
                 EXPECT_TRUE(encoding == Encoding::Marc8 && before == after &&
+                            withoutEscapes(got[i].data) == withoutEscapes(expected[i].data) &&
                             where.find("chinese_mangled_multibyte") != std::string::npos)
                     << where << " field " << got[i].tag;
             }
