@@ -2,7 +2,6 @@
 // its messages and its exit status.
 
 #include "../codec/codec_test_support.h"
-#include "../codec/worked_example.h"
 
 #ifndef _WIN32
 #include <sys/wait.h>
@@ -15,6 +14,23 @@ using namespace bibliora;
 using namespace bibliora::test;
 
 namespace {
+
+// A record text as the editor's text box holds it (UTF-8, without the CR LF that save
+// appends) and the record that a build at 2024-01-31 14:30:05 makes of it, byte for byte:
+// 124 bytes, base address 73.
+const std::string kExampleText = "HEA    nam0 2200277   450 \r\n"
+                                 "001    123\r\n"
+                                 "200 1_ ■a题名■fAuthor\r\n"
+                                 "606 0_ ■aSubject";
+const std::string kExampleRecord =
+    "00124nam0 2200073   450 001000400000005001700004200001700021606001200038\x1E"
+    "123\x1E"
+    "20240131143005.0\x1E"
+    "1 \x1F"
+    "a\xCC\xE2\xC3\xFB\x1F"
+    "fAuthor\x1E"
+    "0 \x1F"
+    "aSubject\x1E\x1D";
 
 // Exit status, standard output, standard error.
 using Outcome = std::tuple<int, std::string, std::string>;
@@ -82,26 +98,22 @@ TEST_F(Cli, BuildsTheRecordOfTheEditedTextOrRefuses)
     for (const std::string& input : {kExampleText, bareLf})
         EXPECT_EQ(run({"build", "--now", "2024-01-31T14:30:05"}, input),
                   Outcome(0, kExampleRecord, ""));
-    for (const std::string input : {"HEA    nam0", "HEA\n200 1_ ■aT■■b"}) {
-        const Outcome refused = run({"build", "--now", "2024-01-31T14:30:05"}, input);
-        EXPECT_EQ(std::get<0>(refused), 1);
-        expectRefused(refused, input);
-    }
+    for (const std::string input : {"HEA    nam0", "HEA\n200 1_ ■aT■■b"})
+        expectRefused(run({"build", "--now", "2024-01-31T14:30:05"}, input), input);
 }
 
 TEST_F(Cli, RejectsBadArgumentsAndMissingFilesWithAMessage)
 {
     const std::string missing = (dir.path() / "no-such-file.iso").string();
+    // One of each: no command, an unknown one, too few arguments, no record number, no such
+    // record, no time, a missing file, a folder.
     const std::vector<std::vector<std::string>> bad = {{},
                                                        {"frobnicate"},
-                                                       {"list"},
                                                        {"show", file},
-                                                       {"show", file, "3"},
                                                        {"show", file, "x"},
-                                                       {"build", "--now", "yesterday"},
+                                                       {"show", file, "3"},
                                                        {"build", "--now", "2024-13-01T00:00:00"},
                                                        {"list", missing},
-                                                       {"show", missing, "1"},
                                                        {"list", dir.path().string()}};
     for (const auto& args : bad)
         expectRefused(run(args, "HEA\n\n"), args.empty() ? "" : args.back());

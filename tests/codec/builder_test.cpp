@@ -1,5 +1,4 @@
 #include "codec_test_support.h"
-#include "worked_example.h"
 
 using namespace bibliora;
 using namespace bibliora::test;
@@ -23,11 +22,6 @@ std::u16string rebuilt(const std::u16string& lines)
 }
 
 } // namespace
-
-TEST(BuildIsoRecord, BuildsTheWorkedExampleByteForByte)
-{
-    EXPECT_EQ(build(Gbk::fromUtf8(kExampleText) + u"\r\n"), kExampleRecord);
-}
 
 TEST(BuildIsoRecord, TakesFiveLeaderCharactersFromTheText)
 {

@@ -1,43 +1,15 @@
 #pragma once
 
-// The inputs on which the code page 936 and UTF-8 conversions are checked: against ICU itself
-// in gbk_icu_test.cpp (Linux), and against digests of ICU's outputs in gbk_test.cpp (every
-// platform, no ICU). Both walk the same lists, so the digests below are ICU's answers.
+// The inputs on which gbk_icu_test.cpp checks the code page 936 and UTF-8 conversions
+// against ICU, invalid input included.
 
 #include "splitmix.h"
 
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace bibliora::test {
-
-// 64-bit FNV-1a over a sequence of strings, each with its length so that the boundaries count.
-class Fnv1a final
-{
-public:
-    template <typename String> void add(const String& s)
-    {
-        using Unit = std::make_unsigned_t<typename String::value_type>;
-        for (int i = 0; i < 4; ++i)
-            addByte(s.size() >> (8 * i) & 0xFF);
-        for (const Unit u : s)
-            for (std::size_t i = 0; i < sizeof(Unit); ++i)
-                addByte(u >> (8 * i) & 0xFF);
-    }
-    std::uint64_t value() const { return m_hash; }
-
-private:
-    void addByte(unsigned b) { m_hash = (m_hash ^ b) * 0x100000001B3ull; }
-    std::uint64_t m_hash = 0xCBF29CE484222325ull;
-};
-
-// ICU's outputs over the lists below (gbk_icu_tests checks them against ICU).
-constexpr std::uint64_t kDecodeDigest = 0x3DCB3DDB15A43D5E;
-constexpr std::uint64_t kEncodeDigest = 0x69691D44BC62BF5D;
-constexpr std::uint64_t kFromUtf8Digest = 0x545ADBFACB9EE46A;
-constexpr std::uint64_t kToUtf8Digest = 0x71A7CAD67EEAC3F0;
 
 using Units = std::vector<unsigned>;
 
@@ -122,10 +94,8 @@ inline std::vector<std::u16string> utf16Cases()
 inline std::vector<std::string> utf8Cases()
 {
     std::vector<std::string> cases;
-    for (unsigned a = 0; a < 0x100; ++a) {
-        cases.emplace_back(1, static_cast<char>(a));
-        addProducts(cases, {{a}, span(0, 0xFF)});
-    }
+    addProducts(cases, {span(0, 0xFF)});
+    addProducts(cases, {span(0, 0xFF), span(0, 0xFF)});
     const Units edges = {0x00, 0x41, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0,
                          0xC2, 0xDF, 0xE0, 0xED, 0xEF, 0xF0, 0xF4, 0xF5, 0xFF};
     addProducts(cases, {span(0xC0, 0xFF), edges, edges});
@@ -134,16 +104,6 @@ inline std::vector<std::string> utf8Cases()
     addRandomStrings(cases, 65001,
                      {0x20, 0x7E, 0x80, 0xBF, 0x80, 0xBF, 0xC0, 0xDF, 0xE0, 0xEF, 0xF0, 0xFF});
     return cases;
-}
-
-// The digest of `convert`'s outputs over `cases`.
-template <typename Input, typename Convert>
-std::uint64_t digestOf(const std::vector<Input>& cases, Convert convert)
-{
-    Fnv1a fnv;
-    for (const Input& in : cases)
-        fnv.add(convert(in));
-    return fnv.value();
 }
 
 } // namespace bibliora::test

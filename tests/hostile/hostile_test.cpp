@@ -3,12 +3,10 @@
 // through the fuzz targets' own checks.
 #include "fuzzchecks.h"
 #include "hostilefiles.h"
-#include "isocheck.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
 #include <functional>
 
@@ -78,12 +76,16 @@ TEST_F(HostileFiles, FilesThatAreNoMarcFileAreReadWithoutHarm)
 
 TEST_F(HostileFiles, RecordsOfOverAMegabyteAreDeliveredWhole)
 {
-    // As in real records that size, the leader says 99999 and the one directory entry
-    // covers only the first 9999 bytes (octal escapes: \036 is the field terminator).
-    std::string title;
+    // As in real records that size, the leader says 99999, the directory runs past 100,000
+    // bytes and the title's entry, after the others, covers only the first 9999 bytes (octal
+    // escapes: \036 is the field terminator).
+    std::string directory, title;
+    while (directory.size() < 100000)
+        directory += "300000100000";
     while (title.size() < (2u << 20))
         title += Gbk::encode(u"长篇题名测试");
-    const std::string huge = "99999nam0 2299999   450 200999900000\0361 \037a" + title + "\036\035";
+    const std::string huge =
+        "99999nam0 2299999   450 " + directory + "200999900000\0361 \037a" + title + "\036\035";
     const Records records = {generated(0), huge, generated(1)};
     EXPECT_TRUE(readAll(writeFile(m_dir / "huge.iso", asLines(records))).second == records);
     EXPECT_EQ(titleOf(huge).substr(0, 6), u"长篇题名测试");
@@ -92,26 +94,18 @@ TEST_F(HostileFiles, RecordsOfOverAMegabyteAreDeliveredWhole)
 TEST(Properties, GeneratedRecordsSaveWellFormedAndASecondSaveChangesNothing)
 {
     for (const auto format : {RecordFormat::Cnmarc, RecordFormat::Marc21})
-        for (std::uint64_t i = 0; i < 1500; ++i) {
-            const MarcRecord once = save(generated(i, format));
-            ASSERT_EQ(wellFormedProblem(once), "") << "record " << i;
-            ASSERT_EQ(save(once), once) << "record " << i << " changed when saved again";
-        }
+        for (std::uint64_t i = 0; i < 1500; ++i)
+            ASSERT_EQ(stableSaveProblem(generated(i, format)), "") << "record " << i;
 }
 
 TEST_F(HostileFiles, EveryKeptFuzzInputPassesItsTargetsChecks)
 {
-    const auto reader = [&](std::string_view in) { return readerProblem(in, m_dir / "scratch"); };
     const std::pair<const char*, std::function<std::string(std::string_view)>> targets[] = {
-        {"reader", reader},
+        {"reader", [&](std::string_view in) { return readerProblem(in, m_dir / "scratch"); }},
         {"lookup", lookupProblem},
         {"displaytext", displayTextProblem},
         {"builder", builderProblem}};
-    std::size_t replayed = 0;
     for (const auto& [name, check] : targets)
-        for (const auto& entry : fs::directory_iterator(fs::path(BIBLIORA_FUZZ_CORPUS) / name)) {
+        for (const auto& entry : fs::directory_iterator(fs::path(BIBLIORA_FUZZ_CORPUS) / name))
             EXPECT_EQ(check(readBytes(entry.path())), "") << entry.path();
-            ++replayed;
-        }
-    EXPECT_GE(replayed, 4u);
 }
