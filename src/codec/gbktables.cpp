@@ -3,7 +3,7 @@
 //   cmake --build build --target gbk-tables
 // (the generator is built when ICU is found) or by hand with
 //   build/bin/bibliora-gbktables src/codec/gbktables.cpp
-// The test gbk_icu_tests compares the codec built from them with ICU itself.
+// The test gbktables.current writes them again from ICU and compares them with this one.
 #include "gbktables.h"
 
 #include <iterator>
