@@ -3,7 +3,7 @@
 //   cmake --build build --target gbk-tables
 // (the generator is built when ICU is found) or by hand with
 //   build/bin/bibliora-gbktables src/codec/gbktables.cpp
-// The test gbktables.current writes them again from ICU and compares them with this one.
+// The gbktables.current test compares this file with what the generator writes today.
 #include "gbktables.h"
 
 #include <iterator>
