@@ -17,10 +17,6 @@
 #include <QTimer>
 #include <QUrl>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
-
 using namespace bibliora;
 using namespace bibliora::test;
 
@@ -75,29 +71,6 @@ private slots:
         none.form->start(startupPathFrom(3, two)); // names no file: left in the box, nothing loaded
         QCOMPARE(none.text1()->text(), QStringLiteral("a.iso b.iso"));
         QVERIFY(none.label1()->isHidden() && none.button("Command4")->isHidden());
-    }
-
-    void hiddenAndSystemFilesCountAsAbsent()
-    {
-#ifdef _WIN32
-        for (const DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
-            const QString path = m_folder + QStringLiteral("/隐藏 %1.iso").arg(attribute);
-            QVERIFY(QFile::copy(m_three, path));
-            QVERIFY(SetFileAttributesW(QDir::toNativeSeparators(path).toStdWString().c_str(),
-                                       attribute));
-            Window w;
-            w.form->start(path);
-            QTest::qWait(200);
-            QVERIFY(w.grid().rowCount() == 1 && w.label1()->isHidden()); // the path left alone
-            w.load(m_three); // exporting onto it asks nothing about an existing file
-            w.fake.fileDialog->answers.push_back(path);
-            w.click("Command3");
-            for (const MessageCall& call : w.fake.messageBox->calls)
-                QVERIFY(!call.text.contains(QStringLiteral("该文件已存在")));
-        }
-#else
-        QSKIP("hidden and system are file attributes of Windows");
-#endif
     }
 
     void openButtonLoadsAndCancelEmptiesThePath()

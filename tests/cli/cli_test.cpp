@@ -22,15 +22,10 @@ const std::string kExampleText = "HEA    nam0 2200277   450 \r\n"
                                  "001    123\r\n"
                                  "200 1_ ■a题名■fAuthor\r\n"
                                  "606 0_ ■aSubject";
+// Octal escapes: \036 ends a field, \037 starts a subfield, \035 ends the record.
 const std::string kExampleRecord =
-    "00124nam0 2200073   450 001000400000005001700004200001700021606001200038\x1E"
-    "123\x1E"
-    "20240131143005.0\x1E"
-    "1 \x1F"
-    "a\xCC\xE2\xC3\xFB\x1F"
-    "fAuthor\x1E"
-    "0 \x1F"
-    "aSubject\x1E\x1D";
+    "00124nam0 2200073   450 001000400000005001700004200001700021606001200038\036123\036"
+    "20240131143005.0\0361 \037a\314\342\303\373\037fAuthor\0360 \037aSubject\036\035";
 
 // Exit status, standard output, standard error.
 using Outcome = std::tuple<int, std::string, std::string>;

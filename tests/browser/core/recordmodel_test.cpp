@@ -1,12 +1,21 @@
-// The record list without widgets: the block store, and a load run from the event loop.
+// The record list without widgets: the block store, a load run from the event loop, and
+// which paths count as files.
 #include "loadjob.h"
+#include "ordinaryfile.h"
 #include "reader.h"
 #include "recordmodel.h"
 #include "recordstore.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#ifdef _WIN32
+#include <QDir>
+#include <windows.h>
+#endif
 
 using namespace bibliora;
 
@@ -67,4 +76,23 @@ TEST(LoadJob, PublishesSliceBySliceAndEndsWithEveryRecordOfTheFile)
     job.cancel(); // stopped before its first slice: an empty list, no signal
     EXPECT_EQ(model.size(), 0u);
     EXPECT_FALSE(job.start(QStringLiteral(BIBLIORA_SAMPLES "/missing.iso")));
+}
+
+TEST(OrdinaryFile, OnlyAFileThatIsNeitherHiddenNorSystemCounts)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("编目 😀.iso"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    EXPECT_TRUE(isOrdinaryFile(path));
+    EXPECT_FALSE(isOrdinaryFile(dir.path()));
+    EXPECT_FALSE(isOrdinaryFile(dir.filePath(QStringLiteral("missing.iso"))));
+#ifdef _WIN32 // a start-up path or an export target that is hidden or system is left alone
+    for (const DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
+        ASSERT_TRUE(
+            SetFileAttributesW(QDir::toNativeSeparators(path).toStdWString().c_str(), attribute));
+        EXPECT_FALSE(isOrdinaryFile(path)) << attribute;
+    }
+#endif
 }
