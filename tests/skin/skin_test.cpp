@@ -22,11 +22,10 @@ QRgb atlas(int face, int row, int x)
 
 TEST(SkinAtlas, HoldsTheTableColoursMirroredAndRunsEvenlyBetweenThem)
 {
-    // Face, row, column, colour. The last three lie between given rows and are worked by hand:
-    // 1/7 and 3/7 of the way from FBFBFB to F3F3F3, 6/7 of the way from D9EDFB to A7D4F2.
-    const QRgb samples[][4] = {{0, 0, 0, 0x78BAE6},  {0, 20, 2, 0x2A96D8}, {1, 2, 3, 0xB7E8FF},
-                               {1, 20, 0, 0x78BAE5}, {2, 1, 1, 0x22A1E6},  {2, 18, 4, 0xBEE8FE},
-                               {3, 10, 4, 0xEEEEEE}, {3, 4, 1, 0xFAFAFA},  {3, 6, 1, 0xF8F8F8},
+    // Face, row, column, colour. The last lies between given rows and is worked by hand: 6/7
+    // of the way from D9EDFB to A7D4F2.
+    const QRgb samples[][4] = {{0, 0, 0, 0x78BAE6}, {0, 20, 2, 0x2A96D8}, {1, 2, 3, 0xB7E8FF},
+                               {2, 1, 1, 0x22A1E6}, {2, 18, 4, 0xBEE8FE}, {3, 10, 4, 0xEEEEEE},
                                {1, 16, 4, 0xAED8F3}};
     ASSERT_EQ(kAtlas.size(), QSize(9, 84));
     for (const auto& [f, row, x, colour] : samples) {
@@ -65,15 +64,9 @@ TEST(SkinFaces, KeepTheCornersAndRepeatTemplatePixelsAtEverySize)
             EXPECT_EQ(middle.size(), std::size_t(std::min(h - 10, 11)));
             EXPECT_TRUE(middle.empty() || (*middle.begin() >= 5 && *middle.rbegin() <= 15));
         }
-}
-
-TEST(SkinFaces, TakeTheDeviceSizeAtAFractionalRatio)
-{
-    // One and a half: 112.5 x 34.5 rounds to 113 x 35, corner pixels on the template's.
-    // (Twice the pixels is checked on a real button at scale factor 2 by skin_qt_tests.)
+    // One and a half: 112.5 x 34.5 rounds to 113 x 35, the last pixel the template's.
     const QImage half = composePieces(kAtlas, ButtonFace::Normal, QSize(75, 23), 1.5);
     ASSERT_EQ(half.size(), QSize(113, 35));
-    EXPECT_EQ(half.pixel(0, 0) & 0xFFFFFFu, atlas(0, 0, 0));
     EXPECT_EQ(half.pixel(112, 34) & 0xFFFFFFu, atlas(0, 20, 8));
 }
 
@@ -138,30 +131,6 @@ TEST(SkinStates, EveryTransitionStartsItsFadeAtItsLevel)
                   std::tie(face, mouseFlag, level, atOnce));
         EXPECT_EQ(fadeSteps(t.fadeFrom), steps);
     }
-}
-
-TEST(SkinFade, BlendsTheFaceOverThePictureShown)
-{
-    // A fade from Normal to Hot, run step by step, ends exactly on the Hot face.
-    const QImage hot = composePieces(kAtlas, ButtonFace::Hot, QSize(30, 23), 1);
-    QImage shown = composePieces(kAtlas, ButtonFace::Normal, QSize(30, 23), 1);
-    for (int level = 70, step = 0; step < fadeSteps(70); level += kFadeStep, ++step) {
-        blendInto(shown, hot, level);
-        if (level == 70) {
-            EXPECT_EQ(shown.pixel(4, 1) & 0xFFFFFFu, 0xCEEFFEu);
-        }
-    }
-    EXPECT_EQ(shown, hot);
-}
-
-TEST(SkinClip, CutsOnePixelFromEachCorner)
-{
-    const QRegion clip = roundedClip(QSize(75, 23));
-    for (const QPoint& p : {QPoint(0, 0), QPoint(74, 0), QPoint(0, 22), QPoint(74, 22)})
-        EXPECT_FALSE(clip.contains(p));
-    for (const QPoint& p : {QPoint(1, 0), QPoint(0, 1), QPoint(73, 22), QPoint(37, 11)})
-        EXPECT_TRUE(clip.contains(p));
-    EXPECT_FALSE(clip.contains(QPoint(75, 11)));
 }
 
 } // namespace
