@@ -3,7 +3,6 @@
 #include "browsertestsupport.h"
 #include "twips.h"
 
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QProcess>
 #include <QScreen>
@@ -21,7 +20,7 @@ QString xdotool(const QString& arguments)
 {
     QProcess p;
     p.start(QStringLiteral("xdotool"), arguments.split(QLatin1Char(' ')));
-    p.waitForFinished(10000);
+    p.waitForFinished(20000);
     return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
 }
 
@@ -83,15 +82,10 @@ private slots:
         QProcess program;
         program.start(QStringLiteral(BIBLIORA_EXE), {m_big});
         QVERIFY(program.waitForStarted());
-        QString window;
-        QElapsedTimer clock;
-        clock.start();
-        while (window.isEmpty() && clock.elapsed() < 20000) {
-            window = xdotool(QStringLiteral("search --onlyvisible --pid %1 --name Bibliora")
-                                 .arg(program.processId()))
-                         .section(QLatin1Char('\n'), 0, 0);
-            QTest::qWait(20);
-        }
+        const QString window =
+            xdotool(QStringLiteral("search --sync --onlyvisible --pid %1 --name Bibliora")
+                        .arg(program.processId()))
+                .section(QLatin1Char('\n'), 0, 0);
         QVERIFY(!window.isEmpty());
         // openbox closes the active window on Alt+F4, as a desktop does.
         xdotool(QStringLiteral("windowactivate --sync %1 key alt+F4").arg(window));
