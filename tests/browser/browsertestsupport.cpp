@@ -119,10 +119,11 @@ QString Window::state() const
         .arg(shows);
 }
 
-QString Window::showing(int rows, int row)
+QString Window::showing(int rows, int row, const QString& box)
 {
-    return QStringLiteral("%1 rows /%1, box %2, row %2 at %2 showing its record")
+    return QStringLiteral("%1 rows /%1, box %2, row %3 at %3 showing its record")
         .arg(rows)
+        .arg(box.isEmpty() ? QString::number(row) : box)
         .arg(row);
 }
 

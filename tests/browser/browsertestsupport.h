@@ -51,8 +51,9 @@ struct Window
     // records listed, the count label, the number box, NowRow, the grid's current row, and
     // whether Text2 shows NowRow's record ("its record"), nothing, or "other text".
     QString state() const;
-    // The state of a list of `rows` records showing record `row`, its number in the box.
-    static QString showing(int rows, int row);
+    // The state of a list of `rows` records showing record `row`, the number box holding
+    // `box` (by default the row's number).
+    static QString showing(int rows, int row, const QString& box = {});
     QString lastMessage() const; // the text of the last message box, empty if none
 };
 

@@ -194,10 +194,7 @@ private slots:
             QTest::keyClick(box, Qt::Key_Delete);
             QTest::keyClicks(box, QString::fromLatin1(keys));
             QTest::keyClick(box, Qt::Key_Return);
-            QCOMPARE(w.state(),
-                     QStringLiteral("120 rows /120, box %1, row %2 at %2 showing its record")
-                         .arg(QString::fromLatin1(shown))
-                         .arg(row));
+            QCOMPARE(w.state(), Window::showing(120, row, QString::fromLatin1(shown)));
         }
         QTest::keyClick(box, Qt::Key_Backspace);
         QCOMPARE(box->text(), QStringLiteral("12"));
