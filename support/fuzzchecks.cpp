@@ -104,19 +104,24 @@ void abortOnProblem(const std::string& problem)
     std::abort();
 }
 
-MarcRecord save(std::string_view record)
+MarcRecord save(std::string_view record, Encoding encoding)
 {
-    return rebuildRecord(record, formatRecordText(record) + u"\r\n", kClock).record;
+    return rebuildRecord(formatRecordText(record, encoding) + u"\r\n", encoding, kClock).record;
 }
 
-std::string stableSaveProblem(std::string_view record)
+MarcRecord save(std::string_view record)
 {
-    const MarcRecord once = save(record);
+    return save(record, detectEncoding(record));
+}
+
+std::string stableSaveProblem(std::string_view record, Encoding encoding)
+{
+    const MarcRecord once = save(record, encoding);
     if (once.empty())
         return {};
     if (std::string problem = wellFormedProblem(once); !problem.empty())
         return "saved record is not well formed: " + problem;
-    if (save(once) != once)
+    if (save(once, encoding) != once)
         return "saving a saved record again changes it";
     return {};
 }
@@ -171,7 +176,7 @@ std::string displayTextProblem(std::string_view record)
         return text.empty() ? std::string() : "an empty record has a display text";
     if (text.compare(0, 7, u"HEA    ") != 0)
         return "display text does not start with HEA";
-    return stableSaveProblem(record);
+    return stableSaveProblem(record, detectEncoding(record));
 }
 
 std::string builderProblem(std::string_view input)
@@ -199,9 +204,10 @@ std::string builderProblem(std::string_view input)
     // once: one shorter than the header line (8 characters), whose fallback leader is shown
     // as a normal one, and one whose first line is a field line, whose "_" indicators are
     // kept as they are (only later lines turn them into blanks).
-    if (!built.empty() && text.size() >= 8 && !startsWithTag(text) && save(built) != built)
+    if (!built.empty() && text.size() >= 8 && !startsWithTag(text) &&
+        save(built, Encoding::Gbk) != built)
         return "saving a built record again changes it";
-    return stableSaveProblem(built);
+    return stableSaveProblem(built, Encoding::Gbk);
 }
 
 } // namespace bibliora::support

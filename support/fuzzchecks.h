@@ -17,11 +17,14 @@ namespace bibliora::support {
 inline constexpr BuildTime kClock{2024, 1, 31, 14, 30, 5};
 
 // Saving the shown record: its display text with the CR LF the save appends, built again in
-// the encoding the record is in.
+// the encoding its row keeps; without one, the encoding detected from the record alone (a
+// file of one record).
+MarcRecord save(std::string_view record, Encoding encoding);
 MarcRecord save(std::string_view record);
 
-// Saving `record` gives a well-formed record (or none), and saving that again changes nothing.
-std::string stableSaveProblem(std::string_view record);
+// Saving `record` gives a well-formed record (or none), and saving that again in the same
+// encoding changes nothing.
+std::string stableSaveProblem(std::string_view record, Encoding encoding);
 
 // The file reader over `input` as it is and behind FF FE, each with the default run limit and
 // with a limit of a few dozen bytes: read whole from memory, and from `scratchFile` (rewritten

@@ -16,6 +16,11 @@ struct IsoField
                       // included
 };
 
+inline bool operator==(const IsoField& a, const IsoField& b)
+{
+    return a.tag == b.tag && a.data == b.data;
+}
+
 enum class LeaderLengths
 {
     Computed, // the record length and base address written into the leader

@@ -10,7 +10,6 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <optional>
 #include <vector>
 
 namespace bibliora {
@@ -186,24 +185,30 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
     // Control fields 001-009: the pass stops at the first line whose tag reads as a number
     // above "100" in character order, so a 001 or 005 below the data fields is not seen.
     // 001 and 005 are always written (generated when missing), the others when they hold a
-    // value; a later line replaces an earlier one with the same tag.
-    std::array<std::optional<std::u16string>, 10> controls;
+    // value. 006 and 007 repeat (MARC 21 describes each form or material in one of its own),
+    // so every line of them is written, in text order; for the other tags a later line
+    // replaces an earlier one.
+    std::array<std::vector<std::u16string>, 10> controls;
     for (const std::u16string& line : lines) {
         const std::u16string_view head = std::u16string_view(line).substr(0, 3);
         if (head.size() == 3 && head[0] == u'0' && head[1] == u'0' && head[2] >= u'1' &&
-            head[2] <= u'9')
-            controls[head[2] - u'0'] = std::u16string(controlValue(line));
+            head[2] <= u'9') {
+            const int tag = head[2] - u'0';
+            if (tag != 6 && tag != 7)
+                controls[tag].clear();
+            controls[tag].emplace_back(controlValue(line));
+        }
         if (parseNumber(head) && head > std::u16string_view(u"100"))
             break;
     }
-    if (!controls[1])
-        controls[1] = u"01" + Gbk::fromUtf8(twoDigits(now.hour) + twoDigits(now.minute) +
-                                            twoDigits(now.second));
-    if (!controls[5]) {
+    if (controls[1].empty())
+        controls[1].push_back(u"01" + Gbk::fromUtf8(twoDigits(now.hour) + twoDigits(now.minute) +
+                                                    twoDigits(now.second)));
+    if (controls[5].empty()) {
         char stamp[32];
         std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d.0", now.year, now.month,
                       now.day, now.hour, now.minute, now.second);
-        controls[5] = Gbk::fromUtf8(stamp);
+        controls[5].push_back(Gbk::fromUtf8(stamp));
     }
 
     Writer writer;
@@ -213,14 +218,16 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
     // the record again then gives the same bytes.
     bool fits = true;
     for (int tag = 1; tag <= 9; ++tag) {
-        if (!controls[tag] || (controls[tag]->empty() && tag != 1 && tag != 5))
-            continue;
-        std::u16string& value = *controls[tag];
-        std::replace(value.begin(), value.end(), char16_t(kSubfieldDelimiter), kDisplayDelimiter);
-        content.clear();
-        FieldText::appendBytes(content, encoding, value);
-        const char tagText[4] = {'0', '0', static_cast<char>('0' + tag), 0};
-        fits = fits && writer.add(tagText, content);
+        for (std::u16string& value : controls[tag]) {
+            if (value.empty() && tag != 1 && tag != 5)
+                continue;
+            std::replace(value.begin(), value.end(), char16_t(kSubfieldDelimiter),
+                         kDisplayDelimiter);
+            content.clear();
+            FieldText::appendBytes(content, encoding, value);
+            const char tagText[4] = {'0', '0', static_cast<char>('0' + tag), 0};
+            fits = fits && writer.add(tagText, content);
+        }
     }
 
     // Data fields by ascending tag; every line of a tag is written, in text order.
@@ -283,9 +290,8 @@ MarcRecord buildIsoRecord(std::u16string_view text, const BuildTime& now, Encodi
     return buildIsoRecordChecked(text, now, encoding).record;
 }
 
-BuildResult rebuildRecord(std::string_view shown, std::u16string_view text, const BuildTime& now)
+BuildResult rebuildRecord(std::u16string_view text, Encoding encoding, const BuildTime& now)
 {
-    const Encoding encoding = detectEncoding(shown);
     BuildResult result = buildIsoRecordChecked(text, now, encoding);
     // A field cut inside a character (by a directory that counted characters, not bytes)
     // keeps its bytes, so the record is no longer well-formed UTF-8 throughout; leader/09 "a"
@@ -301,9 +307,9 @@ BuildResult rebuildRecord(std::string_view shown, std::u16string_view text, cons
     return result;
 }
 
-std::u16string recordAsPlainText(std::string_view record, const BuildTime& now)
+std::u16string recordAsPlainText(std::string_view record, Encoding encoding, const BuildTime& now)
 {
-    switch (detectEncoding(record)) {
+    switch (encoding) {
     case Encoding::Gbk:
         return Gbk::decode(record);
     case Encoding::Utf8:

@@ -44,13 +44,14 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
 MarcRecord buildIsoRecord(std::u16string_view text, const BuildTime& now,
                           Encoding encoding = Encoding::Gbk);
 
-// Saves the edited text of record `shown` in the encoding that record is in, so that a file
-// keeps its encoding.
-BuildResult rebuildRecord(std::string_view shown, std::u16string_view text, const BuildTime& now);
+// Saves the edited text of a record in the encoding that record was read in (never one
+// detected afresh from the text or the result), so that a record and its file keep their
+// encoding.
+BuildResult rebuildRecord(std::u16string_view text, Encoding encoding, const BuildTime& now);
 
-// The record as plain text, for the clipboard: GBK and UTF-8 records decoded; a MARC-8
-// record, which has no plain-text form, as it would be saved in UTF-8 (leader/09 "a", lengths
-// counting UTF-8 bytes).
-std::u16string recordAsPlainText(std::string_view record, const BuildTime& now);
+// The record, read in `encoding`, as plain text, for the clipboard: GBK and UTF-8 records
+// decoded; a MARC-8 record, which has no plain-text form, as it would be saved in UTF-8
+// (leader/09 "a", lengths counting UTF-8 bytes).
+std::u16string recordAsPlainText(std::string_view record, Encoding encoding, const BuildTime& now);
 
 } // namespace bibliora

@@ -5,6 +5,7 @@
 #include "builder.h"
 #include "displaytext.h"
 #include "encoding.h"
+#include "encodingvote.h"
 #include "fieldtext.h"
 #include "gbk.h"
 #include "lookup.h"

@@ -1,5 +1,6 @@
 #include "encoding.h"
 
+#include "gbk.h"
 #include "lookup.h"
 #include "marc.h"
 #include "marc8.h"
@@ -121,28 +122,51 @@ bool declaresUnicode(std::string_view record)
 
 } // namespace
 
-Encoding detectEncoding(std::string_view record)
+EncodingFit fitEncodings(std::string_view record)
 {
+    EncodingFit fit;
     // Only field data says anything: the leader and directory are digits and letters (or, in
     // a damaged record, bytes no encoding would explain).
     const std::size_t dataStart = std::min(record.find(kFieldTerminator), record.size());
     const HighBytes high = highBytesOf(record.substr(dataStart));
-    if (high.escapeSequence)
-        return Encoding::Marc8;
-    if (high.first == kNone)
-        return declaresUnicode(record) ? Encoding::Utf8 : Encoding::Gbk;
+    if (high.escapeSequence) {
+        fit.marc8 = true;
+        fit.detected = Encoding::Marc8;
+        return fit;
+    }
+    if (high.first == kNone) {
+        // ASCII is the same in every encoding here; a record that declares UTF-8 is taken at
+        // its word, so that text added to it later is written as it says.
+        const bool unicode = declaresUnicode(record);
+        fit.utf8 = true;
+        fit.gbk = fit.marc8 = !unicode;
+        fit.detected = unicode ? Encoding::Utf8 : Encoding::Gbk;
+        return fit;
+    }
     // Everything before the first high byte is ASCII, valid in every encoding here. GBK
     // Chinese text fails within its first few characters; reading on would only cost time.
     const std::string_view rest = record.substr(dataStart + high.first);
     constexpr std::size_t kGiveUpAfter = 2;
     const Utf8Text::Scan utf8 = Utf8Text::scan(rest, kGiveUpAfter);
-    if (utf8.invalid == 0)
-        return Encoding::Utf8;
-    if (looksLikeAnsel(rest))
-        return Encoding::Marc8;
-    if (utf8.sequences > utf8.invalid && declaresUnicode(record))
-        return Encoding::Utf8;
-    return Encoding::Gbk;
+    if (utf8.invalid == 0) {
+        fit.utf8 = true;
+        fit.detected = Encoding::Utf8;
+    } else if (looksLikeAnsel(rest)) {
+        fit.marc8 = true;
+        fit.gbk = Gbk::holdsOnlyAssigned(rest);
+        fit.detected = Encoding::Marc8;
+    } else if (utf8.sequences > utf8.invalid && declaresUnicode(record)) {
+        fit.utf8 = true;
+        fit.detected = Encoding::Utf8;
+    } else {
+        fit.gbk = true;
+    }
+    return fit;
+}
+
+Encoding detectEncoding(std::string_view record)
+{
+    return fitEncodings(record).detected;
 }
 
 const char* encodingName(Encoding encoding)

@@ -25,6 +25,26 @@ enum class Encoding : unsigned char
 // 6. anything else: GBK.
 Encoding detectEncoding(std::string_view record);
 
+// Which encodings a record's field bytes may be in, beside what detectEncoding() decides. Most
+// bytes say it plainly and fit that one only: an escape sequence (MARC-8), well-formed UTF-8
+// beyond ASCII (other text hardly ever is), and whatever rules 5 and 6 decide. Two cases are
+// open: ANSEL signs and diacritics alone (rule 4) fit GBK too when every byte is an assigned
+// GBK character, and a record with nothing above 0x7F fits all three unless it declares UTF-8.
+struct EncodingFit
+{
+    Encoding detected = Encoding::Gbk;
+    bool gbk = false;
+    bool utf8 = false;
+    bool marc8 = false;
+
+    bool fits(Encoding encoding) const
+    {
+        return encoding == Encoding::Utf8 ? utf8 : encoding == Encoding::Marc8 ? marc8 : gbk;
+    }
+    bool ambiguous() const { return int(gbk) + int(utf8) + int(marc8) > 1; }
+};
+EncodingFit fitEncodings(std::string_view record);
+
 // "GBK", "UTF-8", "MARC-8".
 const char* encodingName(Encoding encoding);
 

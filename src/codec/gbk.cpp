@@ -150,6 +150,31 @@ std::size_t Gbk::encodedLength(std::u16string_view text)
     return len;
 }
 
+bool Gbk::holdsOnlyAssigned(std::string_view bytes)
+{
+    const auto assigned = [](char16_t c) {
+        return c != kReplacement && (c < 0xE000 || c > 0xF8FF);
+    };
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        const unsigned b = p[i];
+        if (b < 0x80)
+            continue;
+        if (!isLead(b)) {
+            if (!assigned(kHighBytes[b - 0x80]))
+                return false;
+        } else if (i + 1 < n && isTrail(p[i + 1])) {
+            if (!assigned(kPairs[pairIndex(b, p[i + 1])]))
+                return false;
+            ++i;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 // UTF-8 as ICU's u_strFromUTF8WithSub reads it: every maximal subpart of an ill-formed
 // sequence (the longest start of a well-formed sequence, or else one byte) becomes one
 // U+FFFD. Surrogates and code points above U+10FFFF are ill-formed, so ED A0-BF and F4 90-BF

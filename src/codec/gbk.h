@@ -18,6 +18,9 @@ public:
     static void appendEncoded(std::string& out, std::u16string_view text);
     // Byte length of encode(text), without building it.
     static std::size_t encodedLength(std::u16string_view text);
+    // Whether every byte belongs to an assigned character: no U+FFFD, and none of the private
+    // use characters that stand for GBK's user-defined and unassigned codes.
+    static bool holdsOnlyAssigned(std::string_view bytes);
 
     static std::u16string fromUtf8(std::string_view utf8);
     static std::string toUtf8(std::u16string_view text);

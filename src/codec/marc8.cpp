@@ -139,6 +139,15 @@ bool designatesG1(std::string_view escape)
     return escape.find_first_of(")-") != std::string_view::npos;
 }
 
+// Whether text starts with a combining mark: one of the blocks MARC-8's diacritics decode to.
+bool startsWithCombiningMark(std::string_view utf8)
+{
+    const std::u16string text = Utf8Text::decode(utf8.substr(0, 3));
+    const char16_t c = text.empty() ? 0 : text[0];
+    return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1DC0 && c <= 0x1DFF) ||
+           (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F);
+}
+
 // Character by character: each unit is decoded on its own after the escapes in force, so a
 // byte yaz rejects or skips is found and kept as a placeholder.
 std::u16string decodeCarefully(std::string_view bytes)
@@ -162,6 +171,10 @@ std::u16string decodeCarefully(std::string_view bytes)
             const std::optional<std::string> utf8 = decodeWhole(input);
             // Nothing yet: part of a multibyte character, or a byte yaz skips (kept below).
             if (!utf8 || utf8->empty())
+                continue;
+            // Diacritics with no character after them to sit on (the field ends first): as
+            // text they would sit on the character before, and be written back before it.
+            if (startsWithCombiningMark(*utf8))
                 continue;
             // The same text without the first byte: yaz skipped that byte (a lone one amid
             // three-byte characters), which is kept below.
@@ -232,6 +245,17 @@ void appendRun(std::string& out, std::u16string_view run)
     flush(cd, out);
 }
 
+// Whether `bytes` decode to text that encodes back to them.
+bool isExactMarc8(std::string_view bytes)
+{
+    const std::optional<std::string> utf8 = decodeWhole(bytes);
+    if (!utf8 || utf8->empty())
+        return false;
+    std::string again;
+    appendRun(again, Utf8Text::decode(*utf8));
+    return again == bytes;
+}
+
 } // namespace
 
 const std::array<Marc8::ByteKind, 128>& Marc8::highByteKinds()
@@ -244,6 +268,15 @@ const std::array<Marc8::ByteKind, 128>& Marc8::highByteKinds()
             ByteKind kind = ByteKind::Undefined;
             if (utf8 && utf8->size() > 1)
                 kind = (*utf8)[0] == 'a' ? ByteKind::Combining : ByteKind::Spacing;
+            // The second half of a double diacritic (ligature, double tilde) stands only after
+            // a first half: yaz reads the two as one mark over both letters, and writes that
+            // mark back as both halves.
+            for (const char first : {'\xEB', '\xFA'}) {
+                const char pair[4] = {first, 'a', static_cast<char>(b), 'b'};
+                const std::string_view bytes(pair, 4);
+                if (kind == ByteKind::Undefined && isExactMarc8(bytes))
+                    kind = ByteKind::Combining;
+            }
             k[b - 0x80] = kind;
         }
         return k;

@@ -328,9 +328,13 @@ std::u16string standardNumberOf(std::string_view record, Encoding encoding)
 
 RowTexts rowTextsFor(std::int64_t n, std::string_view record)
 {
+    return rowTextsFor(n, record, detectEncoding(record));
+}
+
+RowTexts rowTextsFor(std::int64_t n, std::string_view record, Encoding encoding)
+{
     char digits[24];
     const char* const digitsEnd = std::to_chars(std::begin(digits), std::end(digits), n).ptr;
-    const Encoding encoding = detectEncoding(record);
     // Each member made in place: this runs once for every record of a file.
     return {std::u16string(std::cbegin(digits), digitsEnd), titleOf(record, encoding),
             standardNumberOf(record, encoding), encoding};

@@ -108,6 +108,9 @@ std::u16string titleOf(std::string_view record);
 std::u16string titleOf(std::string_view record, Encoding encoding);
 std::u16string standardNumberOf(std::string_view record);
 std::u16string standardNumberOf(std::string_view record, Encoding encoding);
+// The row of record number `n`, in the encoding given, or else in the one detected from the
+// record alone.
+RowTexts rowTextsFor(std::int64_t n, std::string_view record, Encoding encoding);
 RowTexts rowTextsFor(std::int64_t n, std::string_view record);
 
 } // namespace bibliora

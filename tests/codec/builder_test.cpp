@@ -1,4 +1,5 @@
 #include "codec_test_support.h"
+#include "fuzzchecks.h"
 
 using namespace bibliora;
 using namespace bibliora::test;
@@ -43,6 +44,11 @@ TEST(BuildIsoRecord, WritesControlFieldsBeforeDataFieldsByTagWithTwoIndicatorsAn
         // 101 does end it.
         {u"101 0_ ■achi\r\n005    19991231235959.0\r\n001    迟\r\n",
          kGenerated + u"\r\n101 0_ ■achi"},
+        // 006 and 007 repeat: every line is written, in text order; for the other control
+        // tags the last line wins.
+        {u"007    sd fsngnnmmned\r\n003    A\r\n007    cr unu\r\n003    B\r\n006    a\r\n",
+         u"001    01143005\r\n003    B\r\n005    20240131143005.0\r\n006    a\r\n"
+         u"007    sd fsngnnmmned\r\n007    cr unu"},
         // A line typed another way is still trimmed; 002 and 004 without a value are left out.
         {u"001 123 \r\n002\r\n004    \r\n008  x  \r\n200 1_ ■aT\r\n",
          u"001    123\r\n005    20240131143005.0\r\n008    x\r\n200 1_ ■aT"},
@@ -56,6 +62,19 @@ TEST(BuildIsoRecord, WritesControlFieldsBeforeDataFieldsByTagWithTwoIndicatorsAn
     };
     for (const auto& [lines, fields] : cases)
         EXPECT_EQ(rebuilt(lines), fields) << Gbk::toUtf8(lines);
+}
+
+TEST(BuildIsoRecord, AnUneditedSaveKeepsEveryRepeatedControlField)
+{
+    // A sound recording described twice in 007 (disc and remote file), as MARC 21 allows.
+    const MarcRecord record =
+        support::assembleIso("00000cjm  2200000 a 4500", {{"001", "2019567890"},
+                                                          {"005", "20190101120000.0"},
+                                                          {"007", "sd fsngnnmmned"},
+                                                          {"007", "cr unu"},
+                                                          {"008", std::string(40, '|')},
+                                                          {"245", "00\037aArias."}});
+    EXPECT_EQ(fieldsOf(support::save(record)), fieldsOf(record));
 }
 
 TEST(BuildIsoRecord, FailsRatherThanWriteABrokenRecord)

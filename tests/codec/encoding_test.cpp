@@ -89,6 +89,42 @@ TEST(Encoding, DetectsEachEncodingFromBytesNotDeclaration)
     EXPECT_STREQ(encodingName(Encoding::Marc8), "MARC-8");
 }
 
+TEST(Encoding, ARecordThatFitsSeveralEncodingsTakesTheOneOfTheFilesOtherRecords)
+{
+    // 澳门 in GBK (B0 C4 C3 C5) is also four ANSEL signs; "Ari" EB "i" EC "a" is MARC-8's
+    // ligature over "ia" and also two GBK characters (雐靉).
+    const MarcRecord macau = assembleIso(kCnmarcLeader, {{"200", "1 \037a\xB0\xC4\xC3\xC5"}});
+    const MarcRecord aria = assembleIso(kMarc21Leader, {{"245", "10\037aAri\xEBi\xEC"
+                                                                "a Orfe\xEBi\xEC"
+                                                                "a."}});
+    const MarcRecord ascii = assembleIso(kMarc21Leader, {{"245", "10\037aTitle"}});
+    const MarcRecord gbk = assembleIso(kCnmarcLeader, {{"200", "1 \037a" + kGbkChinese}});
+    const MarcRecord eacc = assembleIso(kMarc21Leader, {{"245", kEaccTitle}});
+    const MarcRecord utf8 = assembleIso(kMarc21Leader, {{"245", "10\037a" + kChinese}});
+    const auto read = [](const std::vector<MarcRecord>& file) {
+        EncodingVote vote;
+        std::vector<Encoding> encodings;
+        for (const MarcRecord& record : file)
+            encodings.push_back(vote.next(record));
+        return encodings;
+    };
+    using E = Encoding;
+    const std::tuple<const char*, std::vector<MarcRecord>, std::vector<Encoding>> files[] = {
+        {"after GBK records", {gbk, gbk, macau, ascii}, {E::Gbk, E::Gbk, E::Gbk, E::Gbk}},
+        {"after a MARC-8 record", {eacc, aria, ascii}, {E::Marc8, E::Marc8, E::Marc8}},
+        {"the majority among those it fits",
+         {utf8, utf8, eacc, aria, ascii},
+         {E::Utf8, E::Utf8, E::Marc8, E::Marc8, E::Utf8}},
+        {"alone, or a tie: as detected",
+         {macau, aria, ascii, gbk, eacc, macau},
+         {E::Marc8, E::Marc8, E::Gbk, E::Gbk, E::Marc8, E::Marc8}},
+    };
+    for (const auto& [what, file, expected] : files)
+        EXPECT_EQ(read(file), expected) << what;
+    EXPECT_EQ(titleOf(aria, Encoding::Marc8), u"Arii\u0361a Orfei\u0361a.");
+    EXPECT_EQ(titleOf(macau, Encoding::Gbk), u"澳门");
+}
+
 TEST(Encoding, RecordsOfEveryEncodingAreShownInUnicodeAndSavedInTheirOwnBytes)
 {
     // Valid text of each encoding, then bytes invalid in it: an ill-formed UTF-8 byte, a stray
