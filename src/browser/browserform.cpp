@@ -351,7 +351,7 @@ bool BrowserForm::mayDiscardWork(const QString& action)
 void BrowserForm::showRow(int row, bool select, bool writeNumber)
 {
     m_nowRow = row;
-    setRecordText(displayTextFor(m_grid->recordAt(row)));
+    setRecordText(displayTextFor(m_grid->recordAt(row), m_grid->encodingAt(row)));
     if (writeNumber)
         m_numberBox->setText(QString::number(row));
     if (select) {
@@ -371,8 +371,8 @@ void BrowserForm::saveCommand()
     if (m_nowRow < 1 || m_nowRow >= m_grid->rowCount())
         return;
     const QString text = builderTextFor(m_recordText->toPlainText());
-    const BuildResult built =
-        rebuildRecord(m_grid->recordAt(m_nowRow), toView(text), m_platform.clock->now());
+    const Encoding encoding = m_grid->encodingAt(m_nowRow);
+    const BuildResult built = rebuildRecord(toView(text), encoding, m_platform.clock->now());
     if (built.error != BuildError::None) {
         m_platform.messageBox->show(this, buildFailureText(built), QStringLiteral("操作提示"),
                                     MessageButtons::Ok, MessageIcon::Information,
@@ -380,7 +380,7 @@ void BrowserForm::saveCommand()
         return;
     }
     m_grid->model().replaceRecord(static_cast<std::size_t>(m_nowRow - 1), built.record, m_nowRow);
-    setRecordText(displayTextFor(built.record));
+    setRecordText(displayTextFor(built.record, encoding));
 }
 
 void BrowserForm::navigate(int index)
@@ -512,8 +512,8 @@ void BrowserForm::copyCurrentRecord()
     const int row = m_grid->currentRow();
     if (row < 1 || row >= m_grid->rowCount())
         return;
-    const QString text =
-        toQString(recordAsPlainText(m_grid->recordAt(row), m_platform.clock->now()));
+    const QString text = toQString(
+        recordAsPlainText(m_grid->recordAt(row), m_grid->encodingAt(row), m_platform.clock->now()));
     m_platform.clipboard->clear();
     m_platform.clipboard->setText(text);
 }

@@ -99,6 +99,12 @@ std::string_view GridControl::recordAt(int row) const
                             : std::string_view();
 }
 
+Encoding GridControl::encodingAt(int row) const
+{
+    return isRecordRow(row) ? m_model->row(static_cast<std::size_t>(row - 1)).encoding
+                            : Encoding::Gbk;
+}
+
 void GridControl::setHeadings(const QStringList& texts,
                               const std::vector<Qt::Alignment>& alignments)
 {

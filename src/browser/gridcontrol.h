@@ -30,6 +30,7 @@ public:
 
     QString cellText(int row, int column) const; // column 3 decodes the record
     std::string_view recordAt(int row) const;    // empty for row 0 and rows past the end
+    Encoding encodingAt(int row) const;          // the encoding the row's record was read in
 
     // Heading texts of row 0; a column's cells are aligned as its heading.
     void setHeadings(const QStringList& texts, const std::vector<Qt::Alignment>& alignments);

@@ -14,9 +14,9 @@ std::u16string_view toView(const QString& s)
     return {reinterpret_cast<const char16_t*>(s.utf16()), static_cast<std::size_t>(s.size())};
 }
 
-QString displayTextFor(std::string_view record)
+QString displayTextFor(std::string_view record, Encoding encoding)
 {
-    QString text = toQString(formatRecordText(record));
+    QString text = toQString(formatRecordText(record, encoding));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return text;
 }

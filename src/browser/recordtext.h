@@ -11,8 +11,9 @@ namespace bibliora {
 QString toQString(std::u16string_view s);
 std::u16string_view toView(const QString& s);
 
-// The record as Text2 shows it: the display text with its CR LF as line breaks.
-QString displayTextFor(std::string_view record);
+// The record, read in `encoding`, as Text2 shows it: the display text with its CR LF as line
+// breaks.
+QString displayTextFor(std::string_view record, Encoding encoding);
 // The text Text2 holds, as the builder reads it: CR LF line ends, one after the last line.
 QString builderTextFor(QString shown);
 

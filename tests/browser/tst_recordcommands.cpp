@@ -318,6 +318,26 @@ private slots:
         QCOMPARE(copied.mid(5, 5), QStringLiteral("nam a"));
         QCOMPARE(copied.left(5).toInt(), static_cast<int>(copied.toUtf8().size()));
     }
+    // 澳门 in GBK (B0 C4 C3 C5) is also four ANSEL signs: after a plainly GBK record it is read
+    // as GBK, and shown, saved and copied so, however its own bytes would be taken alone.
+    void aRecordThatFitsTwoEncodingsIsReadAsItsFile()
+    {
+        const std::string macau = "\xB0\xC4\xC3\xC5";
+        Window w;
+        w.load(writeLinesFile(m_dir.path(), QStringLiteral("ambiguous.iso"),
+                              {makeRecord(QStringLiteral("红楼梦"), QString()),
+                               support::assembleIso("00000nam0 2200000   450 ",
+                                                    {{"001", "M1"}, {"200", "1 \037a" + macau}})}));
+        QCOMPARE(w.grid().cellText(2, 1), QStringLiteral("澳门"));
+        w.clickRow(2);
+        QVERIFY(w.shownText().contains(QStringLiteral("200 1_ ■a澳门")));
+        w.click("Command4");
+        QCOMPARE(w.grid().encodingAt(2), Encoding::Gbk);
+        QVERIFY(w.record(2).find("\037a" + macau + "\036") != std::string::npos);
+        QVERIFY(w.shownText().contains(QStringLiteral("200 1_ ■a澳门")));
+        menu(w, 3, 2);
+        QVERIFY(w.fake.clipboard->text.contains(QStringLiteral("澳门")));
+    }
 };
 
 QTEST_MAIN(RecordCommandsTest)

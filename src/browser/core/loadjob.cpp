@@ -26,6 +26,7 @@ bool LoadJob::start(const QString& path)
         return false;
     m_reader = std::move(reader);
     m_model.clear();
+    m_vote = EncodingVote();
     m_count = 0;
     m_reserved = false;
     m_fileBytes = static_cast<double>(QFileInfo(path).size());
@@ -76,7 +77,7 @@ void LoadJob::runSlice()
                 step = RecordReader::Step::End; // the grid numbers rows in 32 bits
                 break;
             }
-            m_model.stage(m_record, static_cast<std::int32_t>(++m_count));
+            m_model.stage(m_record, static_cast<std::int32_t>(++m_count), m_vote.next(m_record));
         }
         if (n % 32 == 0 && clock.elapsed() >= m_sliceMs)
             break;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "encodingvote.h"
 #include "marc.h"
 
 #include <QObject>
@@ -43,6 +44,7 @@ private:
     RecordModel& m_model;
     std::unique_ptr<RecordReader> m_reader;
     MarcRecord m_record;
+    EncodingVote m_vote;
     QTimer m_timer;
     std::int64_t m_count = 0;
     double m_fileBytes = 0;

@@ -120,10 +120,10 @@ void RecordModel::setHeadings(const QStringList& texts,
     emit headerDataChanged(Qt::Horizontal, 0, ColumnCount - 1);
 }
 
-RecordRow RecordModel::makeRow(std::string_view record, std::int32_t sequence)
+RecordRow RecordModel::makeRow(std::string_view record, std::int32_t sequence, Encoding encoding)
 {
     RecordRow row;
-    row.encoding = detectEncoding(record);
+    row.encoding = encoding;
     m_textBuffer = titleOf(record, row.encoding);
     row.titleUnits = static_cast<std::uint32_t>(m_textBuffer.size());
     m_textBuffer += standardNumberOf(record, row.encoding);
@@ -134,9 +134,9 @@ RecordRow RecordModel::makeRow(std::string_view record, std::int32_t sequence)
     return row;
 }
 
-void RecordModel::stage(std::string_view record, std::int32_t sequence)
+void RecordModel::stage(std::string_view record, std::int32_t sequence, Encoding encoding)
 {
-    m_rows.push_back(makeRow(record, sequence));
+    m_rows.push_back(makeRow(record, sequence, encoding));
 }
 
 void RecordModel::publish()
@@ -166,7 +166,7 @@ void RecordModel::clear()
 
 void RecordModel::replaceRecord(std::size_t r, std::string_view record, std::int32_t sequence)
 {
-    RecordRow row = makeRow(record, sequence);
+    RecordRow row = makeRow(record, sequence, m_rows[r].encoding);
     row.modified = true;
     row.unexported = true;
     m_rows[r] = row;

@@ -48,13 +48,15 @@ public:
     QString heading(int column) const { return m_headings.value(column); }
 
     // Loading: stage() adds a row that views do not see yet, publish() shows every staged row
-    // at once, so a batch of thousands of records is one insertion.
-    void stage(std::string_view record, std::int32_t sequence);
+    // at once, so a batch of thousands of records is one insertion. The encoding is the one
+    // the file's reading decided for the record; the row keeps it for good.
+    void stage(std::string_view record, std::int32_t sequence, Encoding encoding);
     void publish();
     void reserve(std::size_t rows);
     void clear();
 
-    // A save: the row shows the new record and is marked modified (blue) and not exported.
+    // A save: the row shows the new record, written in the row's encoding, and is marked
+    // modified (blue) and not exported.
     void replaceRecord(std::size_t r, std::string_view record, std::int32_t sequence);
     void removeRows(std::size_t first, std::size_t count);
     // An export of all rows, or of the modified ones, counts as exporting them.
@@ -62,7 +64,7 @@ public:
     std::int64_t unexportedCount() const;
 
 private:
-    RecordRow makeRow(std::string_view record, std::int32_t sequence);
+    RecordRow makeRow(std::string_view record, std::int32_t sequence, Encoding encoding);
     // The UTF-16 bytes of a row's title and of its standard number.
     std::string_view titleBytes(std::size_t r) const;
     std::string_view numberBytes(std::size_t r) const;
