@@ -1,0 +1,39 @@
+#include "commands.h"
+#include "output.h"
+
+#include <cstdio>
+
+namespace bibliora::cli {
+
+const char* usageText()
+{
+    return "Usage:\n"
+           "  bibliora-cli list [--encodings] FILE\n"
+           "                                one line per record: number, title, ISBN/ISSN "
+           "(tab-separated)\n"
+           "                                and with --encodings the record's encoding\n"
+           "  bibliora-cli show FILE N      the display text of record N (1-based)\n"
+           "  bibliora-cli check [--rules auto|cnmarc|marc21] FILE\n"
+           "                                one line per problem: record, tag, subfield, error or\n"
+           "                                warning, rule, message (tab-separated); exit 1 when\n"
+           "                                any error was found\n"
+           "  bibliora-cli resave FILE OUT [--now YYYY-MM-DDTHH:MM:SS]\n"
+           "                                show and build every record again, as an unedited "
+           "save\n"
+           "                                does, and append them to OUT as the export writes "
+           "them\n"
+           "  bibliora-cli build [--now YYYY-MM-DDTHH:MM:SS] [--encoding gbk|utf-8|marc-8]\n"
+           "                                build a record from display text (UTF-8) on standard "
+           "input\n"
+           "                                and write its bytes (default GBK) to standard output\n"
+           "  bibliora-cli --help           this text\n";
+}
+
+int usageError(const std::string& message)
+{
+    complain(message);
+    std::fputs(usageText(), stderr);
+    return 2;
+}
+
+} // namespace bibliora::cli
