@@ -5,6 +5,7 @@
 #include "codec.h"
 #include "commandline.h"
 #include "layout.h"
+#include "loadjob.h"
 #include "qtskin.h"
 #include "twips.h"
 
@@ -14,7 +15,6 @@
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QUrl>
 
 using namespace bibliora;
@@ -231,9 +231,12 @@ private slots:
         Window w;
         w.fake.fileDialog->answers = {m_three};
         int rowsMidway = 0;
-        QTimer poke;
-        connect(&poke, &QTimer::timeout, this, [&] {
-            if (!w.label1()->text().startsWith(QStringLiteral("正在预读第")) || rowsMidway)
+        // Between two published slices of the load, when the window is back in its event loop
+        // with part of the file shown: the commands come as the user's would.
+        auto* job = w.form->findChild<LoadJob*>();
+        QVERIFY(job);
+        connect(job, &LoadJob::progress, this, [&] {
+            if (rowsMidway)
                 return;
             rowsMidway = w.grid().rowCount();
             const auto whole = [&] {
@@ -246,7 +249,6 @@ private slots:
             w.fake.popupMenu->answers = {1};
             w.rightClickRow(1);
         });
-        poke.start(5);
         w.load(m_big);
         QVERIFY(rowsMidway > 1 && rowsMidway < kBig + 1);
         QCOMPARE(w.label1()->text(), QStringLiteral("/%1").arg(kBig));

@@ -1,6 +1,7 @@
 // The main window on an X display with a window manager: what only a real frame, real
 // painting and a real process show.
 #include "browsertestsupport.h"
+#include "loadjob.h"
 #include "twips.h"
 
 #include <QLabel>
@@ -8,7 +9,6 @@
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 using namespace bibliora;
 using namespace bibliora::test;
@@ -60,17 +60,14 @@ private slots:
         auto* grid = form.findChild<GridControl*>(QStringLiteral("Grid1"));
         auto* label = form.findChild<QLabel*>(QStringLiteral("Label1"));
         QColor seen;
-        QTimer look;
-        connect(&look, &QTimer::timeout, this, [&] {
-            // The last look while loading counts: by then the window has long been mapped.
-            if (!label->text().startsWith(QStringLiteral("正在预读第")))
-                return;
+        // A look after every published slice; the last one counts: by then the window has long
+        // been mapped and painted the slices before.
+        connect(form.findChild<LoadJob*>(), &LoadJob::progress, this, [&] {
             QWidget* area = grid->viewport();
             const QPoint at = area->mapToGlobal(QPoint(area->width() / 2, area->height() - 4));
             const QImage shot = area->screen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage();
             seen = shot.pixelColor(0, 0);
         });
-        look.start(20);
         form.start(m_big);
         QTRY_COMPARE_WITH_TIMEOUT(label->text(), QStringLiteral("/1000000"), 60000);
         QVERIFY(seen.isValid());
