@@ -103,13 +103,4 @@ const FieldTable& FieldTable::of(RuleSet set)
     return set == RuleSet::Marc21 ? marc21 : cnmarc;
 }
 
-std::uint64_t FieldTable::codeBit(unsigned char code)
-{
-    if (code >= '0' && code <= '9')
-        return std::uint64_t{1} << (code - '0');
-    if (code >= 'a' && code <= 'z')
-        return std::uint64_t{1} << (10 + code - 'a');
-    return 0;
-}
-
 } // namespace bibliora::check

@@ -70,7 +70,14 @@ public:
     std::uint8_t patternRule(unsigned tagNumber) const { return m_pattern[tagNumber]; }
 
     // Bit of a subfield code in FieldRule::requiredSubfields, or 0 for any other byte.
-    static std::uint64_t codeBit(unsigned char code);
+    static std::uint64_t codeBit(unsigned char code)
+    {
+        if (code >= '0' && code <= '9')
+            return std::uint64_t{1} << (code - '0');
+        if (code >= 'a' && code <= 'z')
+            return std::uint64_t{1} << (10 + code - 'a');
+        return 0;
+    }
 
 private:
     std::vector<FieldRule> m_rules;

@@ -6,6 +6,12 @@ namespace bibliora::check {
 
 FileChecker::FileChecker(RuleSet forced) : m_forced(forced) {}
 
+void FileChecker::reserve(std::size_t records)
+{
+    m_isbns.reserve(records);
+    m_ids.reserve(records);
+}
+
 RuleSet FileChecker::ruleSetFor(std::string_view record) const
 {
     if (m_forced != RuleSet::Auto)

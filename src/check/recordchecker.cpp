@@ -11,6 +11,11 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace bibliora::check {
 namespace {
@@ -44,6 +49,54 @@ bool readDigits(std::string_view text, std::size_t& value)
         value = value * 10 + static_cast<std::size_t>(c - '0');
     }
     return !text.empty();
+}
+
+bool wellFormedIndicator(char c)
+{
+    return isDigit(c) || isLower(c) || c == ' ';
+}
+
+// Calls f with the offset of each subfield delimiter at or after `from`, in order, looking at
+// sixteen bytes at a time. `readable` bytes from data.data() may be read (at least
+// data.size(); more when the data lies inside a record), so that only a field at the very end
+// of a record needs its last bytes copied.
+template <typename F>
+void forEachDelimiter(std::string_view data, std::size_t from, std::size_t readable, F f)
+{
+    const char* p = data.data();
+    const std::size_t n = data.size();
+#ifdef __SSE2__
+    const __m128i delimiter = _mm_set1_epi8(kSubfieldDelimiter);
+    for (std::size_t i = from; i < n; i += 16) {
+        __m128i block;
+        if (readable - i >= 16) {
+            block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+        } else {
+            char tail[16] = {};
+            std::memcpy(tail, p + i, n - i);
+            block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(tail));
+        }
+        auto hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, delimiter)));
+        if (n - i < 16)
+            hits &= (1u << (n - i)) - 1;
+        while (hits) {
+            f(i + static_cast<std::size_t>(__builtin_ctz(hits)));
+            hits &= hits - 1;
+        }
+    }
+#else
+    (void)readable;
+    for (std::size_t i = from; i < n; ++i)
+        if (p[i] == kSubfieldDelimiter)
+            f(i);
+#endif
+}
+
+std::string threeDigits(unsigned tagNumber)
+{
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%03u", tagNumber % 1000);
+    return buffer;
 }
 
 std::string number(std::size_t n)
@@ -165,9 +218,17 @@ void RecordChecker::check(std::string_view record)
     if (entries.size() % kEntryLength != 0)
         add(Rule::Structure, "LDR", {},
             "目录区: 长度为 " + number(entries.size()) + " 字节，不是 12 的倍数");
+    // Fields are validated one by one only when the data area as a whole is not valid: no
+    // character spans two fields, as neither terminator is ever part of one.
+    const std::string_view area =
+        record.substr(std::min(base, dataEnd), dataEnd - std::min(base, dataEnd));
+    m_recordEnd = record.data() + record.size();
+    m_validData = m_encoding == Encoding::Marc8 ? isPlainAscii(area)
+                                                : firstInvalidByte(area, m_encoding, true) == kNone;
     for (std::size_t e = 0; e + kEntryLength <= entries.size(); e += kEntryLength)
         checkField(record, base, dataEnd, e / kEntryLength, entries.substr(e, kEntryLength));
     checkMissing();
+    resolveDuplicates();
     if (m_dropped > 0)
         m_out.push_back({"LDR",
                          {},
@@ -199,7 +260,12 @@ void RecordChecker::checkField(std::string_view record, std::size_t base, std::s
 {
     Field field;
     field.tag = entry.substr(0, 3);
-    if (!std::all_of(field.tag.begin(), field.tag.end(), isAlnum)) {
+    const char t0 = entry[0];
+    const char t1 = entry[1];
+    const char t2 = entry[2];
+    if (isDigit(t0) && isDigit(t1) && isDigit(t2))
+        field.tagNumber = (t0 - '0') * 100 + (t1 - '0') * 10 + (t2 - '0');
+    else if (!isAlnum(t0) || !isAlnum(t1) || !isAlnum(t2)) {
         add(Rule::Structure, field.tag, {},
             "目录区: 第 " + number(index + 1) + " 个目录项的字段标识 " + quoted(text(field.tag)) +
                 " 无效");
@@ -208,7 +274,14 @@ void RecordChecker::checkField(std::string_view record, std::size_t base, std::s
     if (std::all_of(field.tag.begin(), field.tag.end(), isDigit))
         field.tagNumber =
             (field.tag[0] - '0') * 100 + (field.tag[1] - '0') * 10 + (field.tag[2] - '0');
-    countField(field);
+    const std::uint8_t exact = field.tagNumber >= 0
+                                   ? m_table.exactRule(static_cast<unsigned>(field.tagNumber))
+                                   : FieldTable::kNoRule;
+    const std::uint8_t pattern = field.tagNumber >= 0
+                                     ? m_table.patternRule(static_cast<unsigned>(field.tagNumber))
+                                     : FieldTable::kNoRule;
+    if (exact != FieldTable::kNoRule || pattern != FieldTable::kNoRule)
+        countField(field, exact, pattern);
 
     std::size_t length = 0;
     std::size_t start = 0;
@@ -248,7 +321,7 @@ void RecordChecker::checkField(std::string_view record, std::size_t base, std::s
     field.data = data;
 
     const bool control = field.tag[0] == '0' && field.tag[1] == '0' && isDigit(field.tag[2]);
-    const std::size_t bad = firstInvalidByte(data, m_encoding, control);
+    const std::size_t bad = m_validData ? kNone : firstInvalidByte(data, m_encoding, control);
     if (bad != kNone)
         addAt(Rule::Encoding, field, {},
               "字段内偏移 " + number(bad) + " 处的字节 " +
@@ -264,12 +337,8 @@ void RecordChecker::checkField(std::string_view record, std::size_t base, std::s
     }
 }
 
-void RecordChecker::countField(const Field& field)
+void RecordChecker::countField(const Field& field, std::uint8_t exact, std::uint8_t pattern)
 {
-    if (field.tagNumber < 0)
-        return;
-    const auto tagNumber = static_cast<unsigned>(field.tagNumber);
-    const std::uint8_t exact = m_table.exactRule(tagNumber);
     if (exact != FieldTable::kNoRule) {
         const FieldRule& rule = m_table.rules()[exact];
         if (++m_counts[exact] > 1 && !rule.repeatable) {
@@ -278,16 +347,15 @@ void RecordChecker::countField(const Field& field)
             return;
         }
     }
-    const std::uint8_t pattern = m_table.patternRule(tagNumber);
     if (pattern == FieldTable::kNoRule)
         return;
     const FieldRule& rule = m_table.rules()[pattern];
     if (m_counts[pattern]++ == 0)
-        m_firstTags[pattern] = field.tag;
+        m_firstTags[pattern] = static_cast<std::uint16_t>(field.tagNumber);
     else if (!rule.repeatable)
         addAt(Rule::Repeat, field, {},
               rule.tag + " 字段（" + rule.name + "）只能有一个，记录中已有 " +
-                  std::string(m_firstTags[pattern]));
+                  threeDigits(m_firstTags[pattern]));
 }
 
 void RecordChecker::checkControlField(const Field& field)
@@ -295,7 +363,7 @@ void RecordChecker::checkControlField(const Field& field)
     if (field.tag == "001") {
         const std::string_view id = trimmed(field.data);
         if (!id.empty())
-            duplicate(field, {}, hashOf(id), false);
+            duplicate(field, 0, hashOf(id), false);
     } else if (field.tag == "005") {
         const std::u16string_view stamp = text(field.data);
         if (!isRealTimestamp(stamp))
@@ -315,21 +383,32 @@ void RecordChecker::checkDataField(const Field& field, const FieldRule* rule)
               "缺少指示符（字段只有 " + number(data.size()) + " 字节）");
         return;
     }
-    checkIndicator(field, 0, rule);
-    checkIndicator(field, 1, rule);
-    const std::size_t first = data.find(kSubfieldDelimiter, 2);
-    if (first == kNone) {
-        addAt(Rule::Subfield, field, {}, "没有子字段");
-    } else if (first > 2) {
-        addAt(Rule::Subfield, field, {},
-              "指示符后的 " + quoted(text(data.substr(2, first - 2))) + " 不在任何子字段中");
-    }
+    // Most indicators are well formed and free of any rule of the table.
+    if (!wellFormedIndicator(data[0]) || (rule && !rule->anyIndicator1))
+        checkIndicator(field, 0, rule);
+    if (!wellFormedIndicator(data[1]) || (rule && !rule->anyIndicator2))
+        checkIndicator(field, 1, rule);
+    const ValueKind kind = valueKind(field);
     std::uint64_t seen = 0;
-    for (std::size_t pos = first; pos != kNone;) {
-        const std::size_t next = data.find(kSubfieldDelimiter, pos + 1);
-        checkSubfield(field, data.substr(pos + 1, next == kNone ? kNone : next - pos - 1), seen);
-        pos = next;
-    }
+    std::size_t previous = kNone;
+    const auto readable = static_cast<std::size_t>(m_recordEnd - data.data());
+    forEachDelimiter(data, 2, readable, [&](std::size_t at) {
+        if (previous != kNone) {
+            // The common case inline: a well-formed code with data that no rule reads.
+            const char code = data[previous + 1];
+            if (kind == ValueKind::None && at - previous > 2 && (isDigit(code) || isLower(code)))
+                seen |= FieldTable::codeBit(static_cast<unsigned char>(code));
+            else
+                checkSubfield(field, kind, data.substr(previous + 1, at - previous - 1), seen);
+        } else if (at > 2)
+            addAt(Rule::Subfield, field, {},
+                  "指示符后的 " + quoted(text(data.substr(2, at - 2))) + " 不在任何子字段中");
+        previous = at;
+    });
+    if (previous == kNone)
+        addAt(Rule::Subfield, field, {}, "没有子字段");
+    else
+        checkSubfield(field, kind, data.substr(previous + 1), seen);
     if (!rule)
         return;
     for (const std::uint64_t group : rule->requiredSubfields) {
@@ -349,26 +428,51 @@ void RecordChecker::checkDataField(const Field& field, const FieldRule* rule)
     }
 }
 
+RecordChecker::ValueKind RecordChecker::valueKind(const Field& field) const
+{
+    if (m_set == RuleSet::Cnmarc) {
+        switch (field.tagNumber) {
+        case 10:
+            return ValueKind::Isbn;
+        case 11:
+            return ValueKind::Issn;
+        case 100:
+            return ValueKind::GeneralData;
+        default:
+            return ValueKind::None;
+        }
+    }
+    switch (field.tagNumber) {
+    case 20:
+        return ValueKind::Isbn;
+    case 22:
+        return ValueKind::Issn;
+    default:
+        return ValueKind::None;
+    }
+}
+
 void RecordChecker::checkIndicator(const Field& field, int which, const FieldRule* rule)
 {
     const char c = field.data[static_cast<std::size_t>(which)];
+    const bool wellFormed = wellFormedIndicator(c);
+    if (wellFormed && (!rule || (which == 0 ? rule->anyIndicator1 : rule->anyIndicator2)))
+        return;
     const std::string name = which == 0 ? "第 1 指示符" : "第 2 指示符";
-    if (!isDigit(c) && !isLower(c) && c != ' ') {
+    if (!wellFormed) {
         addAt(Rule::Indicator, field, {},
               name + " " + describe(c) + " 无效（应为数字、小写字母或空格）");
         return;
     }
-    if (!rule)
-        return;
-    const bool any = which == 0 ? rule->anyIndicator1 : rule->anyIndicator2;
     const std::bitset<128>& allowed = which == 0 ? rule->indicator1 : rule->indicator2;
-    if (!any && !allowed[static_cast<unsigned char>(c)])
+    if (!allowed[static_cast<unsigned char>(c)])
         addAt(Rule::Indicator, field, {},
               name + "应为 " + (which == 0 ? rule->indicator1Text : rule->indicator2Text) +
                   "，实为" + describe(c));
 }
 
-void RecordChecker::checkSubfield(const Field& field, std::string_view piece, std::uint64_t& seen)
+void RecordChecker::checkSubfield(const Field& field, ValueKind kind, std::string_view piece,
+                                  std::uint64_t& seen)
 {
     if (piece.empty()) {
         addAt(Rule::Subfield, field, {}, "子字段分隔符后没有子字段代码");
@@ -380,8 +484,8 @@ void RecordChecker::checkSubfield(const Field& field, std::string_view piece, st
         const std::string_view code(piece.data(), 1);
         if (piece.size() == 1)
             addAt(Rule::Subfield, field, code, "子字段没有数据");
-        else
-            checkValue(field, code, piece.substr(1));
+        else if (kind != ValueKind::None && c == 'a')
+            checkValue(field, kind, code, piece.substr(1));
         return;
     }
     // The code as the record's encoding reads it: one character of one or more bytes.
@@ -406,29 +510,28 @@ void RecordChecker::checkSubfield(const Field& field, std::string_view piece, st
         addAt(Rule::Subfield, field, code, "子字段没有数据");
 }
 
-void RecordChecker::checkValue(const Field& field, std::string_view code, std::string_view value)
+void RecordChecker::checkValue(const Field& field, ValueKind kind, std::string_view code,
+                               std::string_view value)
 {
-    if (code != "a")
-        return;
-    if (m_set == RuleSet::Cnmarc) {
-        if (field.tag == "010") {
-            checkIsbn(field, code, text(value));
-        } else if (field.tag == "011") {
-            checkIssn(field, code, text(value));
-        } else if (field.tag == "100") {
-            const std::u16string_view data = text(value);
-            const std::size_t n = characters(data);
-            if (n != 36)
-                addAt(Rule::Length, field, code, "应为 36 个字符，实为 " + number(n) + " 个");
-            if (n >= 8 && !isRealDate(data.substr(0, 8)))
-                addAt(Rule::Date, field, code,
-                      "第 0–7 位的入档日期 " + quoted(data.substr(0, 8)) + " 不是有效日期");
-        }
-    } else if (field.tag == "020") {
+    switch (kind) {
+    case ValueKind::Isbn:
         checkIsbn(field, code, text(value));
-    } else if (field.tag == "022") {
+        return;
+    case ValueKind::Issn:
         checkIssn(field, code, text(value));
+        return;
+    case ValueKind::GeneralData:
+        break;
+    case ValueKind::None:
+        return;
     }
+    const std::u16string_view data = text(value);
+    const std::size_t n = characters(data);
+    if (n != 36)
+        addAt(Rule::Length, field, code, "应为 36 个字符，实为 " + number(n) + " 个");
+    if (n >= 8 && !isRealDate(data.substr(0, 8)))
+        addAt(Rule::Date, field, code,
+              "第 0–7 位的入档日期 " + quoted(data.substr(0, 8)) + " 不是有效日期");
 }
 
 void RecordChecker::checkIsbn(const Field& field, std::string_view code, std::u16string_view value)
@@ -436,7 +539,7 @@ void RecordChecker::checkIsbn(const Field& field, std::string_view code, std::u1
     const NumberCheck check = bibliora::check::checkIsbn(value);
     switch (check.verdict) {
     case NumberVerdict::Valid:
-        duplicate(field, code, check.key, true);
+        duplicate(field, code[0], check.key, true);
         return;
     case NumberVerdict::BadCheckDigit:
         addAt(Rule::Isbn, field, code, std::string("ISBN 校验位错误，应为 ") + check.expected);
@@ -469,22 +572,48 @@ void RecordChecker::checkMissing()
                 rules[r].tag + ": 缺少必备字段（" + rules[r].name + "）");
 }
 
-void RecordChecker::duplicate(const Field& field, std::string_view code, std::uint64_t key,
-                              bool isbn)
+void RecordChecker::duplicate(const Field& field, char code, std::uint64_t key, bool isbn)
 {
-    const DuplicateIndex& index = isbn ? m_duplicates.isbns : m_duplicates.ids;
-    const std::optional<std::int64_t> first = index.find(key);
-    if (!first) {
-        if (DuplicateIndex* add = isbn ? m_duplicates.addIsbns : m_duplicates.addIds)
-            add->insert(key, m_number);
-        return;
+    // Looked up once the record's other fields are checked: on a large file the key's slot is
+    // a cache miss, fetched meanwhile.
+    (isbn ? m_duplicates.isbns : m_duplicates.ids).prefetch(key);
+    if (m_pendingCount == m_pending.size())
+        resolveDuplicates();
+    Pending& p = m_pending[m_pendingCount++];
+    p.key = key;
+    p.at = m_out.size();
+    p.isbn = isbn;
+    p.code = code;
+    std::copy(field.tag.begin(), field.tag.end(), p.tag.begin());
+}
+
+void RecordChecker::resolveDuplicates()
+{
+    std::size_t inserted = 0;
+    for (std::size_t i = 0; i < m_pendingCount; ++i) {
+        const Pending& p = m_pending[i];
+        DuplicateIndex* add = p.isbn ? m_duplicates.addIsbns : m_duplicates.addIds;
+        const std::optional<std::int64_t> first =
+            add ? add->findOrInsert(p.key, m_number)
+                : (p.isbn ? m_duplicates.isbns : m_duplicates.ids).find(p.key);
+        if (!first || *first == m_number)
+            continue;
+        if (m_added == kMaxProblems) {
+            ++m_dropped;
+            continue;
+        }
+        ++m_added;
+        const std::string tag = printable(std::string_view(p.tag.data(), p.tag.size()));
+        const std::string code = p.code ? std::string(1, p.code) : std::string();
+        const std::string what = p.isbn ? "ISBN" : tag;
+        Problem problem{tag, code, Severity::Warning, Rule::Duplicate,
+                        tag + (code.empty() ? "" : " $" + code) + ": " + what + " 与第 " +
+                            std::to_string(*first) + " 条记录的 " + what + " 相同"};
+        m_out.insert(m_out.begin() + static_cast<std::ptrdiff_t>(p.at + inserted),
+                     std::move(problem));
+        ++inserted;
     }
-    if (*first == m_number)
-        return;
-    const std::string what = isbn ? "ISBN" : std::string(field.tag);
-    addAt(Rule::Duplicate, field, code,
-          what + " 与第 " + std::to_string(*first) + " 条记录的 " + what + " 相同",
-          Severity::Warning);
+    m_pendingCount = 0;
 }
 
 std::u16string_view RecordChecker::text(std::string_view bytes)

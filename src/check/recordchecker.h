@@ -57,16 +57,32 @@ private:
     void checkLeader(std::string_view record, std::size_t total);
     void checkField(std::string_view record, std::size_t base, std::size_t dataEnd,
                     std::size_t index, std::string_view entry);
-    void countField(const Field& field);
+    // Counts a field for the repeat and mandatory rules of its tag (`exact`) and of the pattern
+    // covering it.
+    void countField(const Field& field, std::uint8_t exact, std::uint8_t pattern);
     void checkControlField(const Field& field);
     void checkDataField(const Field& field, const FieldRule* rule);
     void checkIndicator(const Field& field, int which, const FieldRule* rule);
-    void checkSubfield(const Field& field, std::string_view piece, std::uint64_t& seen);
-    void checkValue(const Field& field, std::string_view code, std::string_view value);
+    // What a field's $a holds that a rule reads.
+    enum class ValueKind : unsigned char
+    {
+        None,
+        Isbn,
+        Issn,
+        GeneralData, // CNMARC 100 $a: fixed length, entry date
+    };
+    ValueKind valueKind(const Field& field) const;
+    void checkSubfield(const Field& field, ValueKind kind, std::string_view piece,
+                       std::uint64_t& seen);
+    void checkValue(const Field& field, ValueKind kind, std::string_view code,
+                    std::string_view value);
     void checkIsbn(const Field& field, std::string_view code, std::u16string_view value);
     void checkIssn(const Field& field, std::string_view code, std::u16string_view value);
     void checkMissing();
-    void duplicate(const Field& field, std::string_view code, std::uint64_t key, bool isbn);
+    // A key to look up once the record's fields are checked; its warning goes where the field's
+    // problems are.
+    void duplicate(const Field& field, char code, std::uint64_t key, bool isbn);
+    void resolveDuplicates();
 
     // The value as text in the record's encoding; ASCII without a copy into a string.
     std::u16string_view text(std::string_view bytes);
@@ -87,9 +103,22 @@ private:
     std::vector<Problem>& m_out;
     std::size_t m_added = 0;
     std::size_t m_dropped = 0;
-    // Fields seen for each rule of the table, and the tag of the first one.
+    const char* m_recordEnd = nullptr; // field data may be read up to here
+    bool m_validData = false;          // every byte of the data area valid in the encoding
+    // Fields seen for each rule of the table, and the tag of the first one (left uninitialised:
+    // only the entries of the table's rules are set, and a tag only once a field is counted).
     std::array<std::uint32_t, FieldTable::kNoRule> m_counts;
-    std::array<std::string_view, FieldTable::kNoRule> m_firstTags;
+    std::array<std::uint16_t, FieldTable::kNoRule> m_firstTags;
+    struct Pending
+    {
+        std::uint64_t key;
+        std::size_t at; // where its warning goes in m_out
+        bool isbn;
+        char code;
+        std::array<char, 3> tag;
+    };
+    std::array<Pending, 8> m_pending;
+    std::size_t m_pendingCount = 0;
     std::u16string m_decoded;
     std::array<char16_t, 64> m_ascii;
 };
