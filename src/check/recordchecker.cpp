@@ -39,16 +39,26 @@ bool isAlnum(char c)
     return isDigit(c) || isLower(c) || (c >= 'A' && c <= 'Z');
 }
 
-// Digits only, as a directory or leader number must be; nothing else parses.
+// Digits only, as a directory or leader number must be; nothing else parses. Every digit is
+// read before any is judged: the directory has two such numbers in each of its entries.
 bool readDigits(std::string_view text, std::size_t& value)
 {
     value = 0;
+    unsigned notDigit = 0;
     for (const char c : text) {
-        if (!isDigit(c))
-            return false;
-        value = value * 10 + static_cast<std::size_t>(c - '0');
+        const unsigned d = static_cast<unsigned char>(c) - unsigned('0');
+        notDigit |= d > 9;
+        value = value * 10 + d;
     }
-    return !text.empty();
+    return !notDigit && !text.empty();
+}
+
+// Three tag bytes as one number, to compare tags without a call.
+constexpr std::uint32_t tagCode(const char* tag)
+{
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(tag[0])) << 16 |
+           static_cast<std::uint32_t>(static_cast<unsigned char>(tag[1])) << 8 |
+           static_cast<unsigned char>(tag[2]);
 }
 
 bool wellFormedIndicator(char c)
@@ -171,10 +181,10 @@ RuleSet RecordChecker::ownRuleSet(std::string_view record)
         record.substr(kLeaderLength, end == kNone ? 0 : end - kLeaderLength);
     bool cnmarc = false;
     for (std::size_t e = 0; e + 3 <= entries.size(); e += kEntryLength) {
-        const std::string_view tag = entries.substr(e, 3);
-        if (tag == "245" || tag == "008")
+        const std::uint32_t tag = tagCode(entries.data() + e);
+        if (tag == tagCode("245") || tag == tagCode("008"))
             return RuleSet::Marc21;
-        cnmarc = cnmarc || tag == "200" || tag == "801";
+        cnmarc = cnmarc || tag == tagCode("200") || tag == tagCode("801");
     }
     return cnmarc ? RuleSet::Cnmarc : RuleSet::Auto;
 }
@@ -271,9 +281,6 @@ void RecordChecker::checkField(std::string_view record, std::size_t base, std::s
                 " 无效");
         return;
     }
-    if (std::all_of(field.tag.begin(), field.tag.end(), isDigit))
-        field.tagNumber =
-            (field.tag[0] - '0') * 100 + (field.tag[1] - '0') * 10 + (field.tag[2] - '0');
     const std::uint8_t exact = field.tagNumber >= 0
                                    ? m_table.exactRule(static_cast<unsigned>(field.tagNumber))
                                    : FieldTable::kNoRule;
@@ -330,10 +337,7 @@ void RecordChecker::checkField(std::string_view record, std::size_t base, std::s
     if (control) {
         checkControlField(field);
     } else {
-        const std::uint8_t r = field.tagNumber >= 0
-                                   ? m_table.exactRule(static_cast<unsigned>(field.tagNumber))
-                                   : FieldTable::kNoRule;
-        checkDataField(field, r == FieldTable::kNoRule ? nullptr : &m_table.rules()[r]);
+        checkDataField(field, exact == FieldTable::kNoRule ? nullptr : &m_table.rules()[exact]);
     }
 }
 
@@ -360,15 +364,15 @@ void RecordChecker::countField(const Field& field, std::uint8_t exact, std::uint
 
 void RecordChecker::checkControlField(const Field& field)
 {
-    if (field.tag == "001") {
+    if (field.tagNumber == 1) {
         const std::string_view id = trimmed(field.data);
         if (!id.empty())
             duplicate(field, 0, hashOf(id), false);
-    } else if (field.tag == "005") {
+    } else if (field.tagNumber == 5) {
         const std::u16string_view stamp = text(field.data);
         if (!isRealTimestamp(stamp))
             addAt(Rule::Date, field, {}, quoted(stamp) + " 不是有效的处理时间（YYYYMMDDHHMMSS.F）");
-    } else if (field.tag == "008" && m_set == RuleSet::Marc21) {
+    } else if (field.tagNumber == 8 && m_set == RuleSet::Marc21) {
         const std::size_t n = characters(text(field.data));
         if (n != 40)
             addAt(Rule::Length, field, {}, "应为 40 个字符，实为 " + number(n) + " 个");
@@ -603,12 +607,25 @@ void RecordChecker::resolveDuplicates()
             continue;
         }
         ++m_added;
-        const std::string tag = printable(std::string_view(p.tag.data(), p.tag.size()));
-        const std::string code = p.code ? std::string(1, p.code) : std::string();
-        const std::string what = p.isbn ? "ISBN" : tag;
-        Problem problem{tag, code, Severity::Warning, Rule::Duplicate,
-                        tag + (code.empty() ? "" : " $" + code) + ": " + what + " 与第 " +
-                            std::to_string(*first) + " 条记录的 " + what + " 相同"};
+        // Built in one string: a file of many duplicates has one such warning a record.
+        Problem problem;
+        problem.tag = printable(std::string_view(p.tag.data(), p.tag.size()));
+        if (p.code)
+            problem.code.assign(1, p.code);
+        problem.severity = Severity::Warning;
+        problem.rule = Rule::Duplicate;
+        const std::string_view what = p.isbn ? std::string_view("ISBN") : problem.tag;
+        char first_[24];
+        const int digits =
+            std::snprintf(first_, sizeof first_, "%lld", static_cast<long long>(*first));
+        std::string& m = problem.message;
+        m.reserve(64);
+        m.append(problem.tag);
+        if (p.code)
+            m.append(" $").append(problem.code);
+        m.append(": ").append(what).append(" 与第 ").append(first_,
+                                                            static_cast<std::size_t>(digits));
+        m.append(" 条记录的 ").append(what).append(" 相同");
         m_out.insert(m_out.begin() + static_cast<std::ptrdiff_t>(p.at + inserted),
                      std::move(problem));
         ++inserted;
