@@ -106,10 +106,13 @@ NumberCheck checkIssn(std::u16string_view value)
     NumberCheck check;
     char digits[8];
     std::size_t i = skipBlanks(value);
+    bool hyphen = false;
     for (; i < value.size() && check.digits < 8; ++i) {
         const char16_t c = value[i];
-        if (c == u'-' && check.digits == 4)
+        if (c == u'-' && check.digits == 4 && !hyphen) {
+            hyphen = true;
             continue;
+        }
         if (!isDigit(c) && !(isCheckX(c) && check.digits == 7))
             break;
         digits[check.digits++] = isCheckX(c) ? 'X' : static_cast<char>(c);
