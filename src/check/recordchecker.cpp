@@ -40,17 +40,17 @@ bool isAlnum(char c)
 }
 
 // Digits only, as a directory or leader number must be; nothing else parses. Every digit is
-// read before any is judged: the directory has two such numbers in each of its entries.
-bool readDigits(std::string_view text, std::size_t& value)
+// read before any is judged, without a branch: the directory has two such numbers an entry.
+template <std::size_t N> bool readDigits(const char* text, std::size_t& value)
 {
     value = 0;
     unsigned notDigit = 0;
-    for (const char c : text) {
-        const unsigned d = static_cast<unsigned char>(c) - unsigned('0');
+    for (std::size_t i = 0; i < N; ++i) {
+        const unsigned d = static_cast<unsigned char>(text[i]) - unsigned('0');
         notDigit |= d > 9;
         value = value * 10 + d;
     }
-    return !notDigit && !text.empty();
+    return !notDigit;
 }
 
 // Three tag bytes as one number, to compare tags without a call.
@@ -216,7 +216,7 @@ void RecordChecker::check(std::string_view record)
     }
     const std::size_t base = directoryEnd + 1;
     std::size_t leaderBase = 0;
-    if (!readDigits(record.substr(12, 5), leaderBase))
+    if (!readDigits<5>(record.data() + 12, leaderBase))
         add(Rule::Structure, "LDR", {},
             "头标区: 数据起始地址（第 12–16 位）" + quoted(text(record.substr(12, 5))) +
                 " 不是数字");
@@ -250,7 +250,7 @@ void RecordChecker::check(std::string_view record)
 void RecordChecker::checkLeader(std::string_view record, std::size_t total)
 {
     std::size_t length = 0;
-    if (!readDigits(record.substr(0, 5), length))
+    if (!readDigits<5>(record.data(), length))
         add(Rule::Structure, "LDR", {},
             "头标区: 记录长度（第 0–4 位）" + quoted(text(record.substr(0, 5))) + " 不是数字");
     else if (length != total)
@@ -292,12 +292,12 @@ void RecordChecker::checkField(std::string_view record, std::size_t base, std::s
 
     std::size_t length = 0;
     std::size_t start = 0;
-    if (!readDigits(entry.substr(3, 4), length)) {
+    if (!readDigits<4>(entry.data() + 3, length)) {
         addAt(Rule::Structure, field, {},
               "目录项中的字段长度 " + quoted(text(entry.substr(3, 4))) + " 不是数字");
         return;
     }
-    if (!readDigits(entry.substr(7, 5), start)) {
+    if (!readDigits<5>(entry.data() + 7, start)) {
         addAt(Rule::Structure, field, {},
               "目录项中的起始位置 " + quoted(text(entry.substr(7, 5))) + " 不是数字");
         return;
@@ -312,7 +312,7 @@ void RecordChecker::checkField(std::string_view record, std::size_t base, std::s
               "起始位置 " + number(start) + " 超出数据区（共 " + number(dataSize) + " 字节）");
         return;
     }
-    std::string_view data = record.substr(base + start, std::min(length, dataSize - start));
+    std::string_view data(record.data() + base + start, std::min(length, dataSize - start));
     if (data.size() < length)
         addAt(Rule::Structure, field, {},
               "字段长度 " + number(length) + " 超出记录（起始位置 " + number(start) + " 之后只有 " +
