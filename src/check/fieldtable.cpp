@@ -7,9 +7,9 @@ namespace {
 
 // Reads an indicator rule ("01", "#0-9") into the bytes it allows and their description for
 // messages ("0、1", "空格、0–9"). CMake has checked its shape.
-void readIndicator(const char* spec, bool& any, std::bitset<128>& allowed, std::string& text)
+void readIndicator(const char* rule, bool& any, std::bitset<128>& allowed, std::string& text)
 {
-    const std::string_view s(spec);
+    const std::string_view s(rule);
     any = s.empty();
     for (std::size_t i = 0; i < s.size(); ++i) {
         if (!text.empty())
@@ -33,11 +33,11 @@ void readIndicator(const char* spec, bool& any, std::bitset<128>& allowed, std::
     }
 }
 
-std::vector<std::uint64_t> readSubfields(std::string_view spec)
+std::vector<std::uint64_t> readSubfields(std::string_view rule)
 {
     std::vector<std::uint64_t> groups;
     std::uint64_t group = 0;
-    for (const char c : spec) {
+    for (const char c : rule) {
         if (c == ',') {
             groups.push_back(group);
             group = 0;

@@ -229,7 +229,8 @@ void RecordChecker::check(std::string_view record)
         add(Rule::Structure, "LDR", {},
             "目录区: 长度为 " + number(entries.size()) + " 字节，不是 12 的倍数");
     // Fields are validated one by one only when the data area as a whole is not valid: no
-    // character spans two fields, as neither terminator is ever part of one.
+    // character spans two fields, as neither terminator is ever part of one. (A directory that
+    // cuts through characters is a structure problem, not also one of encoding.)
     const std::string_view area =
         record.substr(std::min(base, dataEnd), dataEnd - std::min(base, dataEnd));
     m_recordEnd = record.data() + record.size();
