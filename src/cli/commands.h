@@ -11,6 +11,7 @@ int listCommand(const std::vector<std::string>& args);
 int showCommand(const std::vector<std::string>& args);
 int resaveCommand(const std::vector<std::string>& args);
 int buildCommand(const std::vector<std::string>& args);
+int checkCommand(const std::vector<std::string>& args);
 
 const char* usageText();
 int usageError(const std::string& message);

@@ -30,10 +30,8 @@ struct Command
 };
 
 constexpr Command kCommands[] = {
-    {"list", cli::listCommand},
-    {"show", cli::showCommand},
-    {"resave", cli::resaveCommand},
-    {"build", cli::buildCommand},
+    {"list", cli::listCommand},     {"show", cli::showCommand},   {"check", cli::checkCommand},
+    {"resave", cli::resaveCommand}, {"build", cli::buildCommand},
 };
 
 std::vector<std::string> arguments(int argc, char** argv)

@@ -86,6 +86,40 @@ TEST_F(Cli, ListsAndShowsRecords)
                       ""));
 }
 
+TEST_F(Cli, ChecksAFileLineByLineAndExitsByTheWorstFound)
+{
+    // A clean CNMARC record, a copy of it whose ISBN-10 form has a wrong check digit and whose
+    // 100 $a holds a 31st of February.
+    const auto record = [](const std::u16string& isbn, const std::u16string& date) {
+        return support::assembleIso("00000nam0 2200000   450 ",
+                                    {{"001", "B1"},
+                                     {"010", gbk(u"  $a" + isbn)},
+                                     {"100", gbk(u"  $a" + date + u"d2008    k  y0chiy0110    ea")},
+                                     {"101", gbk(u"0 $achi")},
+                                     {"200", gbk(u"1 $a红楼梦")},
+                                     {"801", gbk(u" 0$aCN$bXJTU")}});
+    };
+    const MarcRecord clean = record(u"978-7-02-000220-7", u"20240131");
+    const std::string good = dir.write("good.iso", clean).string();
+    EXPECT_EQ(run({"check", good}), Outcome(0, "", ""));
+    const std::string bad =
+        dir.write("bad.iso", clean + record(u"7-02-000220-3", u"20240231")).string();
+    EXPECT_EQ(
+        run({"check", bad}),
+        Outcome(1,
+                "2\t001\t-\twarning\tduplicate\t001: 001 与第 1 条记录的 001 相同\n"
+                "2\t010\ta\terror\tisbn\t010 $a: ISBN 校验位错误，应为 X\n"
+                "2\t100\ta\terror\tdate\t100 $a: 第 0–7 位的入档日期 “20240231” 不是有效日期\n",
+                ""));
+    // Usage failures and a file that cannot be read: 2, and nothing on standard output.
+    for (const std::vector<std::string>& args :
+         {std::vector<std::string>{"check", "--rules", "unimarc", good},
+          std::vector<std::string>{"check", (dir.path() / "missing.iso").string()}}) {
+        const auto [status, out, err] = run(args);
+        EXPECT_TRUE(status == 2 && out.empty() && !err.empty()) << err;
+    }
+}
+
 TEST_F(Cli, BuildsTheRecordOfTheEditedTextOrRefuses)
 {
     std::string bareLf = kExampleText;
