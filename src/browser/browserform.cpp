@@ -1,5 +1,6 @@
 #include "browserform.h"
 
+#include "checkwindow.h"
 #include "codec.h"
 #include "exporter.h"
 #include "findfrm.h"
@@ -8,6 +9,7 @@
 #include "layout.h"
 #include "linklabel.h"
 #include "loadjob.h"
+#include "mainmenu.h"
 #include "menuclass.h"
 #include "ordinaryfile.h"
 #include "qtskin.h"
@@ -59,7 +61,9 @@ BrowserForm::BrowserForm(Platform platform, QWidget* parent)
     connect(m_loadJob, &LoadJob::progress, this, &BrowserForm::loadProgress);
     connect(m_loadJob, &LoadJob::finished, this, &BrowserForm::loadDone);
     const double dpi = logicalDpi(this);
-    resize(twipsToPixels(kClientWidthTwips, dpi), twipsToPixels(kClientHeightTwips, dpi));
+    // The menu bar comes on top of the designed client area: the window grows by its height.
+    resize(twipsToPixels(kClientWidthTwips, dpi),
+           twipsToPixels(kClientHeightTwips, dpi) + m_menu->sizeHint().height());
 }
 
 BrowserForm::~BrowserForm() = default;
@@ -131,25 +135,43 @@ void BrowserForm::createControls()
     connect(m_saveButton, &QPushButton::clicked, this, &BrowserForm::saveCommand);
     m_grid->onRowSelected = [this] { showCurrentRecord(); };
     m_grid->onMenuRequested = [this](std::optional<QPoint> at) { showContextMenu(at); };
+
+    m_menu = new MainMenu(this);
+    MainMenu::follow(m_menu->open(), m_openButton);
+    MainMenu::follow(m_menu->exportAll(), m_exportButton);
+    MainMenu::follow(m_menu->find(), m_findButton);
+    connect(m_menu->quit(), &QAction::triggered, this, &QWidget::close);
+    connect(m_menu->about(), &QAction::triggered, this, &BrowserForm::showAbout);
+    m_checkWindow = new CheckWindow(m_grid->model(), this);
+    connect(m_menu->check(), &QAction::triggered, m_checkWindow, &CheckWindow::checkAll);
+    connect(m_checkWindow, &CheckWindow::recordActivated, this, &BrowserForm::showFoundRow);
 }
 
-void BrowserForm::place(QWidget* widget, const QRectF& twips)
+void BrowserForm::place(QWidget* widget, QRectF twips, double barTwips)
 {
     // A size that comes out negative (a minimised or tiny window) leaves the control alone.
+    twips.translate(0, barTwips);
     if (twips.width() >= 0 && twips.height() >= 0)
         widget->setGeometry(twipsToPixels(twips, logicalDpi(this)));
 }
 
+double BrowserForm::menuBarTwips() const
+{
+    return pixelsToTwips(m_menu->sizeHint().height(), logicalDpi(this));
+}
+
 void BrowserForm::placeLayout(const MainLayout& l)
 {
-    place(m_pathFrame, l.frame1);
+    m_menu->setGeometry(0, 0, width(), m_menu->sizeHint().height());
+    const double bar = menuBarTwips();
+    place(m_pathFrame, l.frame1, bar);
     place(m_pathBox, l.text1);
     place(m_openButton, l.command1);
     place(m_exportButton, l.command3);
-    place(m_grid, l.grid1);
-    place(m_recordFrame, l.frame2);
-    place(m_recordText, l.text2);
-    place(m_footer, l.label2);
+    place(m_grid, l.grid1, bar);
+    place(m_recordFrame, l.frame2, bar);
+    place(m_recordText, l.text2, bar);
+    place(m_footer, l.label2, bar);
 }
 
 void BrowserForm::placeDesignLayout()
@@ -171,8 +193,9 @@ void BrowserForm::applyLayout()
     const double dpi = logicalDpi(this);
     const QSize outer = frameGeometry().size();
     m_laidOutFor = outer;
+    // The layout of the area below the menu bar.
     placeLayout(computeLayout(float(pixelsToTwips(outer.width(), dpi)),
-                              float(pixelsToTwips(outer.height(), dpi))));
+                              float(pixelsToTwips(outer.height(), dpi) - menuBarTwips())));
     placeCountLabel();
     setupGrid(); // column widths follow the grid's new width
 }
@@ -243,6 +266,7 @@ void BrowserForm::setState(State state)
     for (QPushButton* button : m_navigationButtons)
         button->setEnabled(idle);
     m_pathBox->setReadOnly(!idle);
+    m_menu->check()->setEnabled(idle);
     m_grid->menuEnabled = idle;
     setAcceptDrops(idle);
     placeCountLabel();
@@ -555,6 +579,18 @@ void BrowserForm::openTheDir(QWidget* varForm, const QString& varDir)
     m_platform.shell->openFolder(varForm, varDir);
 }
 
+void BrowserForm::showAbout()
+{
+    m_platform.messageBox->show(
+        this,
+        QStringLiteral("Bibliora %1\r\nMARC 书目记录浏览编辑器\r\n\r\n"
+                       "许可证：GNU 通用公共许可证第 3 版或更新版本（GPL-3.0-or-later）\r\n"
+                       "项目主页：%2")
+            .arg(QStringLiteral(BIBLIORA_VERSION), projectAddress()),
+        QStringLiteral("关于 Bibliora"), MessageButtons::Ok, MessageIcon::Information,
+        MessageAnswer::Ok);
+}
+
 void BrowserForm::showError(const QString& description)
 {
     m_platform.messageBox->show(this,
@@ -595,6 +631,7 @@ void BrowserForm::closeEvent(QCloseEvent* event)
     setState(State::Idle);
     if (m_findDialog)
         m_findDialog->close();
+    m_checkWindow->close();
     QWidget::closeEvent(event);
 }
 

@@ -15,17 +15,20 @@ class QPushButton;
 
 namespace bibliora {
 
+class CheckWindow;
 class FindFrm;
 class GridControl;
 class LinkLabel;
 class LoadJob;
+class MainMenu;
 class RecordNumberBox;
 struct MainLayout;
 
-// The main window: the record grid on the left, the shown record's text on the right, the
-// path bar on top. Controls carry the names the rest of the program (and the tests) use as
-// objectName: Frame1, Text1, Command1, Command3, Grid1, Frame2, Command2_0 .. Command2_3,
-// Text3, Label1, Command5, Command4, Text2, Label2.
+// The main window: the menu bar on top, below it the path bar, the record grid on the left and
+// the shown record's text on the right. Controls carry the names the rest of the program (and
+// the tests) use as objectName: MenuBar, Frame1, Text1, Command1, Command3, Grid1, Frame2,
+// Command2_0 .. Command2_3, Text3, Label1, Command5, Command4, Text2, Label2; the check
+// results window is CheckWindow.
 class BrowserForm final : public QWidget
 {
     Q_OBJECT
@@ -73,7 +76,10 @@ private:
     };
 
     void createControls();
-    void place(QWidget* widget, const QRectF& twips);
+    // Places a control of the window's client area below the menu bar (`barTwips` high);
+    // controls inside a frame are placed with a bar of 0.
+    void place(QWidget* widget, QRectF twips, double barTwips = 0);
+    double menuBarTwips() const;
     void placeLayout(const MainLayout& layout);
     void placeDesignLayout();
     void applyLayout();
@@ -100,6 +106,7 @@ private:
     // Asks before unexported saves or unsaved edits are lost; true to go on.
     bool mayDiscardWork(const QString& action);
     void showError(const QString& description);
+    void showAbout();
     QString initialFolder() const;
 
     Platform m_platform;
@@ -122,7 +129,9 @@ private:
     QPushButton* m_saveButton = nullptr;
     QPlainTextEdit* m_recordText = nullptr;
     LinkLabel* m_footer = nullptr;
+    MainMenu* m_menu = nullptr;
     FindFrm* m_findDialog = nullptr;
+    CheckWindow* m_checkWindow = nullptr;
 };
 
 } // namespace bibliora

@@ -6,14 +6,37 @@
 
 #include <QColor>
 #include <QHeaderView>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
 #include <QScopedValueRollback>
 
 namespace bibliora {
 namespace {
 
-// The records with the blue of modified rows.
+// The mark of a record in which the last check found an error: a red disc with a white "!",
+// drawn once.
+QIcon errorMark()
+{
+    static const QIcon icon = [] {
+        QPixmap pixmap(32, 32);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(0xD0, 0x30, 0x30));
+        p.drawEllipse(QRectF(2, 2, 28, 28));
+        p.setBrush(Qt::white);
+        p.drawRoundedRect(QRectF(13.5, 7, 5, 12), 2, 2);
+        p.drawEllipse(QRectF(13.5, 21, 5, 5));
+        return QIcon(pixmap);
+    }();
+    return icon;
+}
+
+// The records with the blue of modified rows and the mark of rows with errors.
 class GridModel final : public RecordModel
 {
 public:
@@ -21,6 +44,12 @@ public:
 
     QVariant data(const QModelIndex& index, int role) const override
     {
+        if (role == Qt::DecorationRole) {
+            if (index.isValid() && index.column() == Sequence &&
+                row(static_cast<std::size_t>(index.row())).hasErrors)
+                return errorMark();
+            return {};
+        }
         if (role != Qt::ForegroundRole)
             return RecordModel::data(index, role);
         if (!index.isValid() || index.column() >= Marc ||

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace bibliora::check {
@@ -31,6 +32,9 @@ enum class Rule : unsigned char
 const char* ruleName(Rule rule);
 // "error", "warning".
 const char* severityName(Severity severity);
+// What the window shows, in Chinese: "结构", "编码", ... "重复记录"; "错误", "警告".
+const char* ruleLabel(Rule rule);
+const char* severityLabel(Severity severity);
 
 // Which format's rules a record is held to.
 enum class RuleSet : unsigned char

@@ -22,10 +22,13 @@ private slots:
         w.load(QFINDTESTDATA("../../samples/cnmarc-gbk.iso"));
         QCOMPARE(w.label1()->text(), QStringLiteral("/120"));
         QCOMPARE(w.form->devicePixelRatioF(), 1.5);
-        // 10440 × 8565 twips of client area at 96 logical DPI, each logical pixel 1.5 device ones.
+        // 10440 × 8565 twips of client area below the menu bar at 96 logical DPI, each logical
+        // pixel 1.5 device ones.
         const double dpi = logicalDpi(w.form.get());
         QCOMPARE(dpi, 96.0);
-        QCOMPARE(w.form->size(), QSize(twipsToPixels(10440, dpi), twipsToPixels(8565, dpi)));
+        const int bar = w.child<QWidget>("MenuBar")->height();
+        QCOMPARE(w.form->size(),
+                 QSize(twipsToPixels(10440, dpi), twipsToPixels(8565, dpi) + bar));
 
         const auto children = w.form->findChildren<QWidget*>();
         for (QWidget* child : children) {

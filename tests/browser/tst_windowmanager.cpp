@@ -49,7 +49,8 @@ private slots:
         QTRY_VERIFY(w.form->frameGeometry().height() > w.form->height());
         const double dpi = logicalDpi(w.form.get());
         const double outerTwips = pixelsToTwips(w.form->frameGeometry().height(), dpi);
-        QTRY_COMPARE(w.grid().height(), twipsToPixels(outerTwips - 675 - 900, dpi));
+        const double barTwips = pixelsToTwips(w.child<QWidget>("MenuBar")->height(), dpi);
+        QTRY_COMPARE(w.grid().height(), twipsToPixels(outerTwips - barTwips - 675 - 900, dpi));
     }
 
     void theGridIsPaintedDuringAStartUpLoad()

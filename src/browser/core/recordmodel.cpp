@@ -137,6 +137,7 @@ RecordRow RecordModel::makeRow(std::string_view record, std::int32_t sequence, E
 void RecordModel::stage(std::string_view record, std::int32_t sequence, Encoding encoding)
 {
     m_rows.push_back(makeRow(record, sequence, encoding));
+    m_rows.back().number = sequence;
 }
 
 void RecordModel::publish()
@@ -167,10 +168,12 @@ void RecordModel::clear()
 void RecordModel::replaceRecord(std::size_t r, std::string_view record, std::int32_t sequence)
 {
     RecordRow row = makeRow(record, sequence, m_rows[r].encoding);
+    row.number = m_rows[r].number;
     row.modified = true;
     row.unexported = true;
     m_rows[r] = row;
     emit dataChanged(index(static_cast<int>(r), 0), index(static_cast<int>(r), ColumnCount - 1));
+    emit recordReplaced(r);
 }
 
 void RecordModel::removeRows(std::size_t first, std::size_t count)
@@ -190,6 +193,26 @@ void RecordModel::markExported(bool onlyModified)
     for (RecordRow& r : m_rows)
         if (!onlyModified || r.modified)
             r.unexported = false;
+}
+
+void RecordModel::setErrorMarks(std::size_t first, const std::vector<bool>& marks)
+{
+    if (marks.empty() || first + marks.size() > m_shown)
+        return;
+    for (std::size_t i = 0; i < marks.size(); ++i)
+        m_rows[first + i].hasErrors = marks[i];
+    emit dataChanged(index(static_cast<int>(first), Sequence),
+                     index(static_cast<int>(first + marks.size() - 1), Sequence),
+                     {Qt::DecorationRole});
+}
+
+void RecordModel::clearErrorMarks()
+{
+    for (RecordRow& r : m_rows)
+        r.hasErrors = false;
+    if (m_shown > 0)
+        emit dataChanged(index(0, Sequence), index(static_cast<int>(m_shown) - 1, Sequence),
+                         {Qt::DecorationRole});
 }
 
 std::int64_t RecordModel::unexportedCount() const

@@ -56,12 +56,19 @@ public:
     void clear();
 
     // A save: the row shows the new record, written in the row's encoding, and is marked
-    // modified (blue) and not exported.
+    // modified (blue) and not exported; recordReplaced follows.
     void replaceRecord(std::size_t r, std::string_view record, std::int32_t sequence);
     void removeRows(std::size_t first, std::size_t count);
     // An export of all rows, or of the modified ones, counts as exporting them.
     void markExported(bool onlyModified);
     std::int64_t unexportedCount() const;
+
+    // What a check found: rows first .. first + marks.size() - 1 get the marks given.
+    void setErrorMarks(std::size_t first, const std::vector<bool>& marks);
+    void clearErrorMarks();
+
+signals:
+    void recordReplaced(std::size_t row);
 
 private:
     RecordRow makeRow(std::string_view record, std::int32_t sequence, Encoding encoding);

@@ -16,9 +16,11 @@ struct RecordRow
     RecordStore::Slot texts;
     std::uint32_t titleUnits = 0; // the standard number takes the rest of the texts
     std::int32_t sequence = 0;    // the number column: the load's count, or the row at a save
+    std::int32_t number = 0;      // the load's count, for good: what checks name a record by
     Encoding encoding = Encoding::Gbk;
     bool modified = false;   // saved at least once since the load: shown in blue
     bool unexported = false; // saved since the last export that wrote it
+    bool hasErrors = false;  // the last check found an error in it
 };
 
 } // namespace bibliora

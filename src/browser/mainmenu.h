@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QMenuBar>
+
+class QAction;
+class QPushButton;
+
+namespace bibliora {
+
+// The menu bar above the window's own controls: 文件 (打开, 导出, 退出), 编辑 (查找), 工具
+// (检查), 帮助 (关于). Every entry shows its shortcut. No title's access key is F or S, which
+// belong to the find and save buttons. A lone Alt puts the keyboard into the bar, on every
+// style, as on Windows; F10 opens the first menu.
+class MainMenu final : public QMenuBar
+{
+    Q_OBJECT
+public:
+    explicit MainMenu(QWidget* window);
+
+    // An entry that stands for a button of the window clicks it, and is enabled exactly while
+    // the button is shown and enabled.
+    static void follow(QAction* entry, QPushButton* button);
+
+    QAction* open() const { return m_open; }
+    QAction* exportAll() const { return m_exportAll; }
+    QAction* quit() const { return m_quit; }
+    QAction* find() const { return m_find; }
+    QAction* check() const { return m_check; }
+    QAction* about() const { return m_about; }
+
+private:
+    void openFirstMenu();
+
+    QAction* m_open;
+    QAction* m_exportAll;
+    QAction* m_quit;
+    QAction* m_find;
+    QAction* m_check;
+    QAction* m_about;
+};
+
+} // namespace bibliora
