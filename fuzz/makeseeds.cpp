@@ -1,4 +1,5 @@
-// Writes seed inputs for the fuzz targets from MARC files: each file whole for the reader,
+// Writes seed inputs for the fuzz targets from MARC files: each file whole for the reader and
+// the checker,
 // and each of its first records for the look-up and display targets, and its display text
 // (as UTF-8 and as UTF-16) for the builder. File names are content hashes, so running it
 // again over the same files adds nothing.
@@ -46,6 +47,8 @@ int main(int argc, char** argv)
         const std::string whole((std::istreambuf_iterator<char>(in)),
                                 std::istreambuf_iterator<char>());
         writeSeed(out / "reader", whole.substr(0, kMaxSeedBytes));
+        // The checker: rules and encodings as the file's reading decides them (mode 0).
+        writeSeed(out / "checker", std::string(1, '\0') + whole.substr(0, kMaxSeedBytes - 1));
         std::size_t n = 0;
         readMarcFile(argv[i], [&](MarcRecord&& r) {
             if (n++ >= kRecordsPerFile)

@@ -1,7 +1,11 @@
 #include "fuzzchecks.h"
 
+#include "filechecker.h"
 #include "isocheck.h"
+#include "recordchecker.h"
+#include "utf8text.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -94,7 +98,75 @@ bool startsWithTag(std::u16string_view text)
     return false;
 }
 
+bool wellFormedUtf8(const std::string& text)
+{
+    return Utf8Text::scan(text).invalid == 0;
+}
+
+std::string problemsProblem(const std::vector<check::Problem>& problems)
+{
+    if (problems.size() > check::RecordChecker::kMaxProblems + 1)
+        return "more problems listed than a record may have: " + std::to_string(problems.size());
+    for (const check::Problem& p : problems) {
+        if (p.tag.empty() || (p.tag.size() != 3))
+            return "a problem without a three-character tag: " + p.tag;
+        if (p.message.empty() || !wellFormedUtf8(p.message) || !wellFormedUtf8(p.code) ||
+            !wellFormedUtf8(p.tag))
+            return "a problem's texts are empty or not UTF-8: " + p.message;
+    }
+    return {};
+}
+
+std::vector<check::Problem> withoutDuplicates(std::vector<check::Problem> problems)
+{
+    problems.erase(
+        std::remove_if(problems.begin(), problems.end(),
+                       [](const check::Problem& p) { return p.rule == check::Rule::Duplicate; }),
+        problems.end());
+    return problems;
+}
+
+bool sameProblems(const std::vector<check::Problem>& a, const std::vector<check::Problem>& b)
+{
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const auto& x, const auto& y) {
+        return x.tag == y.tag && x.code == y.code && x.severity == y.severity && x.rule == y.rule &&
+               x.message == y.message;
+    });
+}
+
 } // namespace
+
+std::string checkerProblem(std::string_view input)
+{
+    if (input.empty())
+        return {};
+    const auto mode = static_cast<unsigned char>(input[0]);
+    const check::RuleSet rules = static_cast<check::RuleSet>(mode % 3);
+    const unsigned encodingMode = (mode / 3) % 4; // 0: as read, else forced
+    check::FileChecker checker(rules);
+    EncodingVote vote;
+    std::int64_t number = 0;
+    std::string problem;
+    std::vector<check::Problem> found;
+    std::vector<check::Problem> again;
+    readMarcBytes(input.substr(1), [&](MarcRecord&& record) {
+        const Encoding read = vote.next(record);
+        if (!problem.empty())
+            return;
+        const Encoding encoding =
+            encodingMode == 0 ? read : static_cast<Encoding>(encodingMode - 1);
+        found.clear();
+        checker.check(record, encoding, ++number, found);
+        problem = problemsProblem(found);
+        if (!problem.empty())
+            return;
+        again.clear();
+        checker.recheck(record, encoding, number, again);
+        if (!sameProblems(withoutDuplicates(found), withoutDuplicates(again)))
+            problem = "checking a record again finds other problems";
+    });
+    return problem;
+}
 
 void abortOnProblem(const std::string& problem)
 {

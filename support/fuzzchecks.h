@@ -45,6 +45,12 @@ std::string displayTextProblem(std::string_view record);
 // saving it again changes nothing.
 std::string builderProblem(std::string_view input);
 
+// The record checker over a file: the first byte picks the rule set and the encoding (forced,
+// or decided per record as a file's reading does); the rest is the file. Every problem has a
+// tag, a message and UTF-8 texts; a record lists a bounded number; checking a record again
+// (as after a save) finds what checking it found, duplicates aside.
+std::string checkerProblem(std::string_view input);
+
 // For the fuzz targets: a problem ends the run as a crash that libFuzzer records, with the
 // problem on standard error.
 void abortOnProblem(const std::string& problem);

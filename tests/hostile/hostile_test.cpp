@@ -104,7 +104,8 @@ TEST_F(HostileFiles, EveryKeptFuzzInputPassesItsTargetsChecks)
         {"reader", [&](std::string_view in) { return readerProblem(in, m_dir / "scratch"); }},
         {"lookup", lookupProblem},
         {"displaytext", displayTextProblem},
-        {"builder", builderProblem}};
+        {"builder", builderProblem},
+        {"checker", checkerProblem}};
     for (const auto& [name, check] : targets)
         for (const auto& entry : fs::directory_iterator(fs::path(BIBLIORA_FUZZ_CORPUS) / name))
             EXPECT_EQ(check(readBytes(entry.path())), "") << entry.path();
