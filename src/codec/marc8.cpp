@@ -139,6 +139,8 @@ bool designatesG1(std::string_view escape)
     return escape.find_first_of(")-") != std::string_view::npos;
 }
 
+void appendRun(std::string& out, std::u16string_view run);
+
 // Whether text starts with a combining mark: one of the blocks MARC-8's diacritics decode to.
 bool startsWithCombiningMark(std::string_view utf8)
 {
@@ -175,6 +177,13 @@ std::u16string decodeCarefully(std::string_view bytes)
             // Diacritics with no character after them to sit on (the field ends first): as
             // text they would sit on the character before, and be written back before it.
             if (startsWithCombiningMark(*utf8))
+                continue;
+            // The unit must write back as its own bytes: a double diacritic read without the
+            // second half that follows it would be written with that half, and the half kept
+            // as a byte of its own besides.
+            std::string again;
+            appendRun(again, Utf8Text::decode(*utf8));
+            if (withoutEscapes(again) != withoutEscapes(bytes.substr(i, w)))
                 continue;
             // The same text without the first byte: yaz skipped that byte (a lone one amid
             // three-byte characters), which is kept below.
