@@ -136,12 +136,10 @@ void BrowserForm::createControls()
     m_grid->onRowSelected = [this] { showCurrentRecord(); };
     m_grid->onMenuRequested = [this](std::optional<QPoint> at) { showContextMenu(at); };
 
-    m_menu = new MainMenu(this);
+    m_menu = new MainMenu(this, *m_platform.messageBox, projectAddress());
     MainMenu::follow(m_menu->open(), m_openButton);
     MainMenu::follow(m_menu->exportAll(), m_exportButton);
     MainMenu::follow(m_menu->find(), m_findButton);
-    connect(m_menu->quit(), &QAction::triggered, this, &QWidget::close);
-    connect(m_menu->about(), &QAction::triggered, this, &BrowserForm::showAbout);
     m_checkWindow = new CheckWindow(m_grid->model(), this);
     connect(m_menu->check(), &QAction::triggered, m_checkWindow, &CheckWindow::checkAll);
     connect(m_checkWindow, &CheckWindow::recordActivated, this, &BrowserForm::showFoundRow);
@@ -577,18 +575,6 @@ void BrowserForm::exportGridData(bool onlyModified)
 void BrowserForm::openTheDir(QWidget* varForm, const QString& varDir)
 {
     m_platform.shell->openFolder(varForm, varDir);
-}
-
-void BrowserForm::showAbout()
-{
-    m_platform.messageBox->show(
-        this,
-        QStringLiteral("Bibliora %1\r\nMARC 书目记录浏览编辑器\r\n\r\n"
-                       "许可证：GNU 通用公共许可证第 3 版或更新版本（GPL-3.0-or-later）\r\n"
-                       "项目主页：%2")
-            .arg(QStringLiteral(BIBLIORA_VERSION), projectAddress()),
-        QStringLiteral("关于 Bibliora"), MessageButtons::Ok, MessageIcon::Information,
-        MessageAnswer::Ok);
 }
 
 void BrowserForm::showError(const QString& description)

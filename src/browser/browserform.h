@@ -106,7 +106,6 @@ private:
     // Asks before unexported saves or unsaved edits are lost; true to go on.
     bool mayDiscardWork(const QString& action);
     void showError(const QString& description);
-    void showAbout();
     QString initialFolder() const;
 
     Platform m_platform;

@@ -1,5 +1,7 @@
 #include "mainmenu.h"
 
+#include "messagebox.h"
+
 #include <QAction>
 #include <QEvent>
 #include <QMenu>
@@ -71,7 +73,8 @@ private:
 
 } // namespace
 
-MainMenu::MainMenu(QWidget* window) : QMenuBar(window)
+MainMenu::MainMenu(QWidget* window, MessageBox& messages, const QString& projectAddress)
+    : QMenuBar(window)
 {
     setObjectName(QStringLiteral("MenuBar"));
     QMenu* file = addMenu(QStringLiteral("文件(&W)"));
@@ -87,6 +90,17 @@ MainMenu::MainMenu(QWidget* window) : QMenuBar(window)
     m_about = entry(help, "关于 Bibliora(&A)", QKeySequence(Qt::Key_F1));
     for (QAction* a : {m_open, m_exportAll, m_quit, m_find, m_check, m_about})
         window->addAction(a);
+
+    connect(m_quit, &QAction::triggered, window, &QWidget::close);
+    connect(m_about, &QAction::triggered, this, [window, &messages, projectAddress] {
+        messages.show(window,
+                      QStringLiteral("Bibliora %1\r\nMARC 书目记录浏览编辑器\r\n\r\n"
+                                     "许可证：GNU 通用公共许可证第 3 版或更新版本"
+                                     "（GPL-3.0-or-later）\r\n项目主页：%2")
+                          .arg(QStringLiteral(BIBLIORA_VERSION), projectAddress),
+                      QStringLiteral("关于 Bibliora"), MessageButtons::Ok, MessageIcon::Information,
+                      MessageAnswer::Ok);
+    });
 
     auto* f10 = new QShortcut(QKeySequence(Qt::Key_F10), window);
     connect(f10, &QShortcut::activated, this, &MainMenu::openFirstMenu);

@@ -7,15 +7,18 @@ class QPushButton;
 
 namespace bibliora {
 
+class MessageBox;
+
 // The menu bar above the window's own controls: 文件 (打开, 导出, 退出), 编辑 (查找), 工具
-// (检查), 帮助 (关于). Every entry shows its shortcut. No title's access key is F or S, which
-// belong to the find and save buttons. A lone Alt puts the keyboard into the bar, on every
-// style, as on Windows; F10 opens the first menu.
+// (检查), 帮助 (关于). Every entry shows its shortcut. 退出 closes the window, 关于 tells the
+// version, the licence and the project's address; the window wires the others. No title's access
+// key is F or S, which belong to the find and save buttons. A lone Alt puts the keyboard into the
+// bar, on every style, as on Windows; F10 opens the first menu.
 class MainMenu final : public QMenuBar
 {
     Q_OBJECT
 public:
-    explicit MainMenu(QWidget* window);
+    MainMenu(QWidget* window, MessageBox& messages, const QString& projectAddress);
 
     // An entry that stands for a button of the window clicks it, and is enabled exactly while
     // the button is shown and enabled.
