@@ -12,11 +12,11 @@ namespace bibliora::check {
 
 // Checks the records of one file in file order.
 //
-// Each record is held to the rules of CNMARC or MARC21: MARC21 when it has a 245 or an 008,
-// CNMARC when it has a 200 or an 801 and neither of those, otherwise the set most of the
-// records before it chose by their own fields (CNMARC when none did, or as many of each), so
-// a CNMARC record that lost its 200 is still checked as CNMARC. A forced set applies to every
-// record.
+// Each record is held to the rules of CNMARC or MARC21: MARC21 when it has a 245, or an 008
+// and no 200 (a CMARC record may carry a stray 008); CNMARC when it has a 200, or an 801 and
+// neither 245 nor 008; otherwise the set most of the records before it chose by their own
+// fields (CNMARC when none did, or as many of each), so a CNMARC record that lost its 200 is
+// still checked as CNMARC. A forced set applies to every record.
 //
 // Across the file, the same ISBN (an ISBN-10 and its ISBN-13 being one) or the same 001 in a
 // later record is a warning naming the first record that had it. The index of these keys costs

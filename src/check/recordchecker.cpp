@@ -179,14 +179,24 @@ RuleSet RecordChecker::ownRuleSet(std::string_view record)
     const std::size_t end = record.find(kFieldTerminator, kLeaderLength);
     const std::string_view entries =
         record.substr(kLeaderLength, end == kNone ? 0 : end - kLeaderLength);
-    bool cnmarc = false;
+    bool has008 = false;
+    bool has200 = false;
+    bool has801 = false;
     for (std::size_t e = 0; e + 3 <= entries.size(); e += kEntryLength) {
         const std::uint32_t tag = tagCode(entries.data() + e);
-        if (tag == tagCode("245") || tag == tagCode("008"))
+        if (tag == tagCode("245"))
             return RuleSet::Marc21;
-        cnmarc = cnmarc || tag == tagCode("200") || tag == tagCode("801");
+        has008 = has008 || tag == tagCode("008");
+        has200 = has200 || tag == tagCode("200");
+        has801 = has801 || tag == tagCode("801");
     }
-    return cnmarc ? RuleSet::Cnmarc : RuleSet::Auto;
+    // A 200 outweighs an 008: some CMARC records carry a stray 008 ("chi"), which would have
+    // them checked for a 245 and a single 1XX they were never meant to have.
+    if (has200)
+        return RuleSet::Cnmarc;
+    if (has008)
+        return RuleSet::Marc21;
+    return has801 ? RuleSet::Cnmarc : RuleSet::Auto;
 }
 
 RecordChecker::RecordChecker(RuleSet set, Encoding encoding, std::int64_t number,

@@ -34,8 +34,8 @@ public:
     // there were (a record of random bytes can have a directory of thousands of entries).
     static constexpr std::size_t kMaxProblems = 200;
 
-    // The rule set a record's own fields choose: MARC21 with a 245 or an 008, CNMARC with a 200
-    // or an 801 and neither of those, else Auto.
+    // The rule set a record's own fields choose: MARC21 with a 245, or with an 008 and no 200;
+    // CNMARC with a 200, or with an 801 and neither 245 nor 008; else Auto.
     static RuleSet ownRuleSet(std::string_view record);
 
     // `set` is Cnmarc or Marc21; `number` names the record in duplicate messages of others.

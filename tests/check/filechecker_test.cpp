@@ -296,12 +296,15 @@ TEST(FileChecker, RuleSetByFieldsThenByMajority)
     const std::string marc21 = isoRecord(kMarc21);
     const std::string neither = isoRecord({{"001", u"x"}, {"010", u"  $a7-301-12345-1"}});
     const std::string both = isoRecord(edited(kCnmarc, {{Op::Add, "245", u"10$a书名"}}));
-    const std::string only008 = isoRecord({{"008", u"x"}, {"200", u"1 $a书名"}});
+    const std::string only008 = isoRecord({{"001", u"x"}, {"008", u"x"}});
+    // A CNMARC record with a stray 008, as some Taiwanese CMARC records carry one ("chi").
+    const std::string stray008 = isoRecord({{"008", u"chi"}, {"200", u"1 $a书名"}});
     FileChecker file;
     std::vector<Problem> out;
     EXPECT_EQ(file.ruleSetFor(neither), RuleSet::Cnmarc); // no record before it
     EXPECT_EQ(file.ruleSetFor(both), RuleSet::Marc21);
     EXPECT_EQ(file.ruleSetFor(only008), RuleSet::Marc21);
+    EXPECT_EQ(file.ruleSetFor(stray008), RuleSet::Cnmarc);
     file.check(marc21, Encoding::Gbk, 1, out);
     file.check(cnmarc, Encoding::Gbk, 2, out);
     EXPECT_EQ(file.ruleSetFor(neither), RuleSet::Cnmarc); // a tie
