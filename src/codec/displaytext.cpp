@@ -3,16 +3,21 @@
 #include "fieldtext.h"
 #include "lookup.h"
 #include "marc.h"
+#include "placeholder.h"
 
 #include <cmath>
 
 namespace bibliora {
 namespace {
 
+// A subfield delimiter is shown as "■", also in a control field, where MARC-8 decoding may
+// have come to it as a byte of its own (its placeholder) inside a run of another set.
 void appendWithDisplayDelimiters(std::u16string& out, std::u16string_view text)
 {
     for (char16_t c : text)
-        out.push_back(c == char16_t(kSubfieldDelimiter) ? kDisplayDelimiter : c);
+        out.push_back(c == char16_t(kSubfieldDelimiter) || c == placeholderFor(kSubfieldDelimiter)
+                          ? kDisplayDelimiter
+                          : c);
 }
 
 // Directory length / 12, halves to even: a trailing partial entry of 6 or more bytes

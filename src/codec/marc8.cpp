@@ -222,18 +222,46 @@ char32_t firstCodePoint(std::string_view in, std::size_t& length)
     return c;
 }
 
+// Whether yaz writes `c` (a character of the Basic Multilingual Plane above ASCII) as MARC-8
+// at all: for some it has no form yaz writes nothing and reports nothing ("■", for one).
+// Asked once per character and thread; a diacritic is asked on a letter.
+bool yazWrites(char16_t c)
+{
+    // 0 not asked yet, 1 written, 2 dropped. No destructor: thread-local objects with one are
+    // not reliably destroyed by every run-time.
+    thread_local unsigned char known[0x10000];
+    if (known[c] == 0) {
+        const bool mark = startsWithCombiningMark(Utf8Text::encodeLiterally(std::u16string(1, c)));
+        const std::u16string probe = mark ? std::u16string{u'a', c} : std::u16string(1, c);
+        const std::string utf8 = Utf8Text::encodeLiterally(probe);
+        yaz_iconv_t cd = encoder();
+        std::string_view in = utf8;
+        std::string bytes;
+        const int error = convert(cd, in, bytes);
+        flush(cd, bytes);
+        known[c] = !error && bytes.size() > (mark ? 1u : 0u) ? 1 : 2;
+    }
+    return known[c] == 1;
+}
+
 void appendRun(std::string& out, std::u16string_view run)
 {
     // MARC-8 has no character beyond the Basic Multilingual Plane, and yaz drops such a
-    // character without a word.
-    for (std::size_t i = 0; i + 1 < run.size(); ++i) {
-        if (run[i] >= 0xD800 && run[i] <= 0xDBFF && run[i + 1] >= 0xDC00 && run[i + 1] <= 0xDFFF) {
-            appendRun(out, run.substr(0, i));
-            appendReference(out,
-                            0x10000 + ((char32_t(run[i]) - 0xD800) << 10) + (run[i + 1] - 0xDC00));
-            appendRun(out, run.substr(i + 2));
-            return;
-        }
+    // character without a word, as it drops some others it has no form for: each becomes the
+    // reference MARC 21 prescribes for it.
+    for (std::size_t i = 0; i < run.size(); ++i) {
+        const bool pair = i + 1 < run.size() && run[i] >= 0xD800 && run[i] <= 0xDBFF &&
+                          run[i + 1] >= 0xDC00 && run[i + 1] <= 0xDFFF;
+        const bool dropped =
+            !pair && run[i] >= 0x80 && (run[i] < 0xD800 || run[i] > 0xDFFF) && !yazWrites(run[i]);
+        if (!pair && !dropped)
+            continue;
+        appendRun(out, run.substr(0, i));
+        appendReference(out,
+                        pair ? 0x10000 + ((char32_t(run[i]) - 0xD800) << 10) + (run[i + 1] - 0xDC00)
+                             : char32_t(run[i]));
+        appendRun(out, run.substr(i + (pair ? 2 : 1)));
+        return;
     }
     if (run.empty())
         return;

@@ -160,6 +160,12 @@ TEST(Encoding, RecordsOfEveryEncodingAreShownInUnicodeAndSavedInTheirOwnBytes)
     const MarcRecord built =
         buildIsoRecord(u"HEA    nam  22        4500\r\n245 10 ■a😀■bé\r\n", kNow, Encoding::Marc8);
     EXPECT_EQ(fieldBytes(built, "245"), "10\037a&#x1F600;\037b\342e");
+    // So does one for which yaz writes nothing and says nothing: a "■" (a subfield delimiter in
+    // a control field, as shown).
+    EXPECT_EQ(fieldBytes(buildIsoRecord(u"HEA    nam  22        4500\r\n007    a■b\r\n", kNow,
+                                        Encoding::Marc8),
+                         "007"),
+              "a&#x25A0;b");
     EXPECT_EQ(detectEncoding(built), Encoding::Marc8);
     // Lone bytes amid EACC's three-byte characters, which yaz skips, are kept: the save
     // returns to ASCII before each.
