@@ -141,15 +141,6 @@ bool designatesG1(std::string_view escape)
 
 void appendRun(std::string& out, std::u16string_view run);
 
-// Whether text starts with a combining mark: one of the blocks MARC-8's diacritics decode to.
-bool startsWithCombiningMark(std::string_view utf8)
-{
-    const std::u16string text = Utf8Text::decode(utf8.substr(0, 3));
-    const char16_t c = text.empty() ? 0 : text[0];
-    return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1DC0 && c <= 0x1DFF) ||
-           (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F);
-}
-
 // Character by character: each unit is decoded on its own after the escapes in force, so a
 // byte yaz rejects or skips is found and kept as a placeholder.
 std::u16string decodeCarefully(std::string_view bytes)
@@ -174,9 +165,11 @@ std::u16string decodeCarefully(std::string_view bytes)
             // Nothing yet: part of a multibyte character, or a byte yaz skips (kept below).
             if (!utf8 || utf8->empty())
                 continue;
-            // Diacritics with no character after them to sit on (the field ends first): as
-            // text they would sit on the character before, and be written back before it.
-            if (startsWithCombiningMark(*utf8))
+            // Diacritics (or vowel points) with no character after them to sit on (the field
+            // ends first): as text they would sit on the character before, and be written back
+            // before it. yaz tells them by holding them for the next letter.
+            const std::optional<std::string> withLetter = decodeWhole(input + "\x1B(Ba");
+            if (!withLetter || *withLetter != *utf8 + "a")
                 continue;
             // The unit must write back as its own bytes: a double diacritic read without the
             // second half that follows it would be written with that half, and the half kept
@@ -224,22 +217,21 @@ char32_t firstCodePoint(std::string_view in, std::size_t& length)
 
 // Whether yaz writes `c` (a character of the Basic Multilingual Plane above ASCII) as MARC-8
 // at all: for some it has no form yaz writes nothing and reports nothing ("■", for one).
-// Asked once per character and thread; a diacritic is asked on a letter.
+// Asked once per character and thread (a diacritic alone is written when the converter is
+// flushed).
 bool yazWrites(char16_t c)
 {
     // 0 not asked yet, 1 written, 2 dropped. No destructor: thread-local objects with one are
     // not reliably destroyed by every run-time.
     thread_local unsigned char known[0x10000];
     if (known[c] == 0) {
-        const bool mark = startsWithCombiningMark(Utf8Text::encodeLiterally(std::u16string(1, c)));
-        const std::u16string probe = mark ? std::u16string{u'a', c} : std::u16string(1, c);
-        const std::string utf8 = Utf8Text::encodeLiterally(probe);
+        const std::string utf8 = Utf8Text::encodeLiterally(std::u16string(1, c));
         yaz_iconv_t cd = encoder();
         std::string_view in = utf8;
         std::string bytes;
         const int error = convert(cd, in, bytes);
         flush(cd, bytes);
-        known[c] = !error && bytes.size() > (mark ? 1u : 0u) ? 1 : 2;
+        known[c] = !error && !bytes.empty() ? 1 : 2;
     }
     return known[c] == 1;
 }
