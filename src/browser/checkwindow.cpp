@@ -50,7 +50,6 @@ CheckWindow::CheckWindow(RecordModel& records, QWidget* mainWindow)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_summary);
     layout->addWidget(m_table, 1);
-    resize(90 * em, 40 * m_table->verticalHeader()->defaultSectionSize() / 2);
 
     connect(m_table, &QAbstractItemView::activated, this, [this](const QModelIndex& index) {
         const int row = m_sorted->mapToSource(index).row();
@@ -85,9 +84,11 @@ void CheckWindow::checkAll()
     m_job->start();
     m_summary->setText(QStringLiteral("正在检查……"));
     if (!m_placed) {
-        // First shown over the lower right of the main window, where the record text is.
+        // First shown over the lower part of the main window, as wide as most of it, so that
+        // the top of the record text stays in sight.
         const QRect main = parentWidget()->frameGeometry();
-        move(main.topLeft() + QPoint(main.width() / 3, main.height() / 3));
+        resize(main.width() * 9 / 10, main.height() / 2);
+        move(main.topLeft() + QPoint(main.width() / 20, main.height() * 9 / 20));
         m_placed = true;
     }
     show();

@@ -214,15 +214,20 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
     Writer writer;
     std::string content;
     // The display shows a subfield delimiter in a control field as "■" and reads "■" back as
-    // itself, so a delimiter pasted into a control line is written as that "■" at once: saving
-    // the record again then gives the same bytes.
+    // itself, so a delimiter pasted into a control line, or typed as its placeholder, is
+    // written as that "■" at once: saving the record again then gives the same bytes.
     bool fits = true;
     for (int tag = 1; tag <= 9; ++tag) {
         for (std::u16string& value : controls[tag]) {
             if (value.empty() && tag != 1 && tag != 5)
                 continue;
-            std::replace(value.begin(), value.end(), char16_t(kSubfieldDelimiter),
-                         kDisplayDelimiter);
+            std::replace_if(
+                value.begin(), value.end(),
+                [](char16_t c) {
+                    return c == char16_t(kSubfieldDelimiter) ||
+                           c == placeholderFor(kSubfieldDelimiter);
+                },
+                kDisplayDelimiter);
             content.clear();
             FieldText::appendBytes(content, encoding, value);
             const char tagText[4] = {'0', '0', static_cast<char>('0' + tag), 0};

@@ -141,6 +141,43 @@ bool designatesG1(std::string_view escape)
 
 void appendRun(std::string& out, std::u16string_view run);
 
+// How yaz writes a character of the Basic Multilingual Plane as MARC-8.
+enum class Written : unsigned char
+{
+    Unknown,
+    Dropped,   // not at all, and without a word ("■", for one)
+    Spacing,   // where it stands
+    Combining, // before the character it follows: a diacritic or vowel point
+};
+
+std::string encodedAlone(std::u16string_view text)
+{
+    const std::string utf8 = Utf8Text::encodeLiterally(text);
+    yaz_iconv_t cd = encoder();
+    std::string_view in = utf8;
+    std::string bytes;
+    const int error = convert(cd, in, bytes);
+    flush(cd, bytes);
+    return error ? std::string() : bytes;
+}
+
+// Asked of yaz once per character and thread.
+Written howYazWrites(char16_t c)
+{
+    // No destructor: thread-local objects with one are not reliably destroyed by every
+    // run-time.
+    thread_local Written known[0x10000];
+    if (known[c] == Written::Unknown) {
+        if (encodedAlone(std::u16string(1, c)).empty())
+            known[c] = Written::Dropped;
+        else
+            known[c] = encodedAlone(std::u16string{u'a', c}).rfind('a', 0) == 0
+                           ? Written::Spacing
+                           : Written::Combining;
+    }
+    return known[c];
+}
+
 // Character by character: each unit is decoded on its own after the escapes in force, so a
 // byte yaz rejects or skips is found and kept as a placeholder.
 std::u16string decodeCarefully(std::string_view bytes)
@@ -166,10 +203,12 @@ std::u16string decodeCarefully(std::string_view bytes)
             if (!utf8 || utf8->empty())
                 continue;
             // Diacritics (or vowel points) with no character after them to sit on (the field
-            // ends first): as text they would sit on the character before, and be written back
-            // before it. yaz tells them by holding them for the next letter.
+            // ends first, or more of them than yaz holds): as text they would sit on the
+            // character before, and be written back before it. yaz tells them by holding them
+            // for the next letter, or by writing them before a letter.
             const std::optional<std::string> withLetter = decodeWhole(input + "\x1B(Ba");
-            if (!withLetter || *withLetter != *utf8 + "a")
+            if (!withLetter || *withLetter != *utf8 + "a" ||
+                howYazWrites(Utf8Text::decode(*utf8)[0]) == Written::Combining)
                 continue;
             // The unit must write back as its own bytes: a double diacritic read without the
             // second half that follows it would be written with that half, and the half kept
@@ -215,27 +254,6 @@ char32_t firstCodePoint(std::string_view in, std::size_t& length)
     return c;
 }
 
-// Whether yaz writes `c` (a character of the Basic Multilingual Plane above ASCII) as MARC-8
-// at all: for some it has no form yaz writes nothing and reports nothing ("■", for one).
-// Asked once per character and thread (a diacritic alone is written when the converter is
-// flushed).
-bool yazWrites(char16_t c)
-{
-    // 0 not asked yet, 1 written, 2 dropped. No destructor: thread-local objects with one are
-    // not reliably destroyed by every run-time.
-    thread_local unsigned char known[0x10000];
-    if (known[c] == 0) {
-        const std::string utf8 = Utf8Text::encodeLiterally(std::u16string(1, c));
-        yaz_iconv_t cd = encoder();
-        std::string_view in = utf8;
-        std::string bytes;
-        const int error = convert(cd, in, bytes);
-        flush(cd, bytes);
-        known[c] = !error && !bytes.empty() ? 1 : 2;
-    }
-    return known[c] == 1;
-}
-
 void appendRun(std::string& out, std::u16string_view run)
 {
     // MARC-8 has no character beyond the Basic Multilingual Plane, and yaz drops such a
@@ -244,8 +262,8 @@ void appendRun(std::string& out, std::u16string_view run)
     for (std::size_t i = 0; i < run.size(); ++i) {
         const bool pair = i + 1 < run.size() && run[i] >= 0xD800 && run[i] <= 0xDBFF &&
                           run[i + 1] >= 0xDC00 && run[i + 1] <= 0xDFFF;
-        const bool dropped =
-            !pair && run[i] >= 0x80 && (run[i] < 0xD800 || run[i] > 0xDFFF) && !yazWrites(run[i]);
+        const bool dropped = !pair && run[i] >= 0x80 && (run[i] < 0xD800 || run[i] > 0xDFFF) &&
+                             howYazWrites(run[i]) == Written::Dropped;
         if (!pair && !dropped)
             continue;
         appendRun(out, run.substr(0, i));
