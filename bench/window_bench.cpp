@@ -151,11 +151,11 @@ int main(int argc, char** argv)
     checking.exec();
     const double checkMs = ms(t);
 
-    std::printf("| %s | %d | %.0f | %.1f | %.3f | %.0f | %.1f | %.0f | %lld | %ld | %.0f | %lld |%s\n",
-                QFileInfo(path).fileName().toLocal8Bit().constData(), last, loadMs, findMs, saveMs,
-                exportAllMs, exportModifiedMs, deleteMs,
-                static_cast<long long>(watch.longestGapMs()), peakMb, checkMs,
-                static_cast<long long>(checkWatch.longestGapMs()),
-                foundLast ? "" : " (find missed)");
+    std::printf(
+        "| %s | %d | %.0f | %.1f | %.3f | %.0f | %.1f | %.0f | %lld | %ld | %.0f | %lld |%s\n",
+        QFileInfo(path).fileName().toLocal8Bit().constData(), last, loadMs, findMs, saveMs,
+        exportAllMs, exportModifiedMs, deleteMs, static_cast<long long>(watch.longestGapMs()),
+        peakMb, checkMs, static_cast<long long>(checkWatch.longestGapMs()),
+        foundLast ? "" : " (find missed)");
     return 0;
 }

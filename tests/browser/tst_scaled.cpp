@@ -27,8 +27,7 @@ private slots:
         const double dpi = logicalDpi(w.form.get());
         QCOMPARE(dpi, 96.0);
         const int bar = w.child<QWidget>("MenuBar")->height();
-        QCOMPARE(w.form->size(),
-                 QSize(twipsToPixels(10440, dpi), twipsToPixels(8565, dpi) + bar));
+        QCOMPARE(w.form->size(), QSize(twipsToPixels(10440, dpi), twipsToPixels(8565, dpi) + bar));
 
         const auto children = w.form->findChildren<QWidget*>();
         for (QWidget* child : children) {
