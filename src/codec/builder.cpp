@@ -250,10 +250,11 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
         // every data field written has two indicators.
         std::u16string fieldText(head.size() > 4 ? head.substr(4, 2) : std::u16string_view());
         fieldText.append(2 - fieldText.size(), u' ');
-        // Half a surrogate pair is an indicator of its own: written as one "?" each, so that
-        // the display reads two indicators back (a whole pair would be a single "?").
+        // An indicator is one byte: ASCII, or a placeholder's byte; any other character (a
+        // Chinese one, half a surrogate pair) is written as one "?", so that the display reads
+        // the same two indicators back.
         for (char16_t& c : fieldText)
-            if (c >= 0xD800 && c <= 0xDFFF)
+            if (c >= 0x80 && !isPlaceholder(c))
                 c = u'?';
         if (firstMark != std::u16string_view::npos) {
             std::size_t pos = firstMark;

@@ -20,6 +20,16 @@ void appendWithDisplayDelimiters(std::u16string& out, std::u16string_view text)
                           : c);
 }
 
+// An indicator byte as the display shows it: "_" for a blank, printable ASCII as itself, any
+// other byte (a delimiter, a control character, half of a character) as its placeholder, which
+// the builder writes back as that byte.
+char16_t indicatorCharacter(unsigned char b)
+{
+    if (b == ' ')
+        return u'_';
+    return b > 0x20 && b < 0x7F ? char16_t(b) : placeholderFor(b);
+}
+
 // Directory length / 12, halves to even: a trailing partial entry of 6 or more bytes
 // may still count, read with the bytes it has.
 std::size_t entryCount(std::size_t directoryLength)
@@ -61,9 +71,12 @@ std::u16string formatRecordText(std::string_view record, Encoding encoding)
             continue;
         const auto tagNumber = parseNumber(f.tag);
         const bool control = !tagNumber || *tagNumber < 10;
+        const std::string_view bytes = withoutFieldTerminators(f.data, scratch);
+        // The indicators of a data field are its first two bytes, whatever character they
+        // might make together; the rest is decoded after them.
+        const std::size_t indicators = control ? 0 : std::min<std::size_t>(2, bytes.size());
         field.clear();
-        FieldText::appendForDisplay(field, encoding, withoutFieldTerminators(f.data, scratch),
-                                    control);
+        FieldText::appendForDisplay(field, encoding, bytes.substr(indicators), control);
         // A field holding nothing but its terminator still gives a line ("tag" and two spaces).
 
         if (!first)
@@ -76,11 +89,10 @@ std::u16string formatRecordText(std::string_view record, Encoding encoding)
             continue;
         }
         out.push_back(u' ');
-        for (std::size_t k = 0; k < 2 && k < field.size(); ++k)
-            out.push_back(field[k] == u' ' ? u'_' : field[k]);
+        for (std::size_t k = 0; k < indicators; ++k)
+            out.push_back(indicatorCharacter(static_cast<unsigned char>(bytes[k])));
         out.push_back(u' ');
-        if (field.size() > 2)
-            appendWithDisplayDelimiters(out, std::u16string_view(field).substr(2));
+        appendWithDisplayDelimiters(out, field);
     }
     return out;
 }

@@ -222,6 +222,13 @@ std::u16string decodeCarefully(std::string_view bytes)
             if (w > 1 && decodeWhole(g0 + g1 + std::string(bytes.substr(i + 1, w - 1))) == utf8)
                 break;
             Utf8Text::appendDecoded(out, *utf8);
+            // A unit may hold escapes (a diacritic before a change of set): the sets they
+            // designate are in force after it.
+            for (std::size_t j = i; j < i + w; ++j)
+                if (const std::size_t len = bytes[j] == kEscape ? escapeLength(bytes, j) : 0) {
+                    (designatesG1(bytes.substr(j, len)) ? g1 : g0) = bytes.substr(j, len);
+                    j += len - 1;
+                }
             i += w;
             decoded = true;
             break;

@@ -55,8 +55,9 @@ TEST(BuildIsoRecord, WritesControlFieldsBeforeDataFieldsByTagWithTwoIndicatorsAn
         // Data fields: every line of a tag, tags ascending, text order within a tag.
         {u"606 0_ ■a小说\r\n690 __ ■aI247\r\n606 0_ ■a中国\r\n200 1_ ■a红楼梦\r\n",
          kGenerated + u"\r\n200 1_ ■a红楼梦\r\n606 0_ ■a小说\r\n606 0_ ■a中国\r\n690 __ ■aI247"},
-        // Missing indicators are blanks.
-        {u"200 ■a题名\r\n606 0■a主题\r\n", kGenerated + u"\r\n200 __ ■a题名\r\n606 0_ ■a主题"},
+        // Missing indicators are blanks; an indicator is one byte, so a Chinese one is a "?".
+        {u"200 ■a题名\r\n606 0■a主题\r\n606 中_ ■a主题\r\n",
+         kGenerated + u"\r\n200 __ ■a题名\r\n606 0_ ■a主题\r\n606 ?_ ■a主题"},
         // Content of 4 characters or fewer (counted as characters), 009 and free text: left out.
         {u"200 1_ 题名\r\n200 1_ ■a\r\n200 ■a\r\n200 甲_ ■a\r\n009    九\r\n随便\r\n", kGenerated},
     };

@@ -142,6 +142,8 @@ TEST(Encoding, RecordsOfEveryEncodingAreShownInUnicodeAndSavedInTheirOwnBytes)
         {kCnmarcLeader, "200", "1 \037a\xD6\xD0\x81\x0D\xCE\xC4\x0A\xA1\xF6",
          u"■a中\u2881\u280D文\u280A\u28A1\u28F6"},
         {kMarc21Leader, "246", "10\037aEnd\342", u"246 10 ■aEnd"},
+        // Indicators are two bytes, even where together they would make a GBK character.
+        {kCnmarcLeader, "300", "\201`\037aX", u"300 \u2881` ■aX"},
         // A double tilde over "0" (first half FA, second half FB) and a second half too many.
         {kMarc21Leader, "246", "10\037a\3720\373\373 x", u"246 10 ■a0\u0360\u28FB x"},
         {kMarc21Leader, "001", " a\x0D", u"001     a"},

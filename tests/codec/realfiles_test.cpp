@@ -59,17 +59,16 @@ std::vector<support::IsoField> keptFields(const MarcRecord& record, Encoding enc
             if (!stopped)
                 controls[tag].push_back(bytes);
         } else if (number && *number >= 10 && tag.find(' ') == std::string::npos) {
-            // Indicators are the first two characters (a stray multibyte one in a damaged
-            // record counts as one); only this part goes through the encoder.
+            // The indicators are the first two bytes, kept whatever they are; then everything
+            // from the first subfield delimiter.
+            const std::size_t indicators = std::min<std::size_t>(2, bytes.size());
             std::u16string shown;
-            FieldText::appendForDisplay(shown, encoding, bytes, false);
-            const std::size_t first = shown.find(char16_t(kSubfieldDelimiter), 2);
-            const std::u16string indicators = shown.substr(0, 2);
-            std::string kept;
-            FieldText::appendBytes(kept, encoding, indicators);
+            FieldText::appendForDisplay(shown, encoding, bytes.substr(indicators), false);
+            const std::size_t first = shown.find(char16_t(kSubfieldDelimiter));
+            std::string kept = bytes.substr(0, indicators) + std::string(2 - indicators, ' ');
             if (first != std::u16string::npos)
-                kept += bytes.substr(bytes.find(kSubfieldDelimiter, kept.size()));
-            if (indicators.size() + (first == std::u16string::npos ? 0 : shown.size() - first) > 4)
+                kept += bytes.substr(bytes.find(kSubfieldDelimiter, indicators));
+            if (2 + (first == std::u16string::npos ? 0 : shown.size() - first) > 4)
                 data.emplace(tag, kept);
         }
         if (tag.size() == 3 && number && tag > "100")
