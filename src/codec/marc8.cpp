@@ -141,6 +141,43 @@ bool designatesG1(std::string_view escape)
 
 void appendRun(std::string& out, std::u16string_view run);
 
+// Whether yaz has the set an escape sequence designates. yaz takes the designation of a set
+// it does not have without a word, then rejects every byte read in that set; such an escape
+// is bytes, not a change of set. Asked of yaz once per designation and thread.
+bool designatesKnownSet(std::string_view escape)
+{
+    if (escape.size() == 2)
+        return true; // ESC g, b, p, s: sets of their own, no designation
+    const bool multibyte = escape[1] == '$';
+    std::size_t k = multibyte ? 2 : 1;
+    static constexpr std::string_view kIntermediates = "(,)-";
+    std::size_t intermediate = 0; // none: a multibyte set in G0
+    if (k < escape.size() - 1 && kIntermediates.find(escape[k]) != std::string_view::npos)
+        intermediate = 1 + kIntermediates.find(escape[k++]);
+    const bool bang = escape[k] == '!';
+    const auto final = static_cast<unsigned char>(escape.back()) - 0x20u; // 0 .. 94
+    // No destructor, as in howYazWrites.
+    thread_local unsigned char known[2][5][2][95]; // 0 not asked, 1 has it, 2 has not
+    unsigned char& answer = known[multibyte][intermediate][bang][final];
+    if (answer == 0) {
+        const bool g1 = designatesG1(escape);
+        // A character of every set yaz has: "!" (and its place in G1) in the single-byte
+        // sets, and the first ideograph of the East Asian set.
+        const std::string_view probes[] = {g1 ? "\xA1" : "!", g1 ? "\xC1" : "A",
+                                           g1 ? "\xA1\xB0\xA1" : "!0!"};
+        answer = 2;
+        for (const std::string_view probe : probes) {
+            const std::optional<std::string> utf8 =
+                decodeWhole(std::string(escape) + std::string(probe));
+            if (utf8 && !utf8->empty()) {
+                answer = 1;
+                break;
+            }
+        }
+    }
+    return answer == 1;
+}
+
 // How yaz writes a character of the Basic Multilingual Plane as MARC-8.
 enum class Written : unsigned char
 {
@@ -188,7 +225,8 @@ std::u16string decodeCarefully(std::string_view bytes)
     std::string input;
     for (std::size_t i = 0; i < bytes.size();) {
         if (bytes[i] == kEscape) {
-            if (const std::size_t len = escapeLength(bytes, i)) {
+            if (const std::size_t len = escapeLength(bytes, i);
+                len && designatesKnownSet(bytes.substr(i, len))) {
                 (designatesG1(bytes.substr(i, len)) ? g1 : g0) = bytes.substr(i, len);
                 i += len;
                 continue;

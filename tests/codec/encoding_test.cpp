@@ -147,6 +147,8 @@ TEST(Encoding, RecordsOfEveryEncodingAreShownInUnicodeAndSavedInTheirOwnBytes)
         // A double tilde over "0" (first half FA, second half FB) and a second half too many.
         {kMarc21Leader, "246", "10\037a\3720\373\373 x", u"246 10 ■a0\u0360\u28FB x"},
         {kMarc21Leader, "001", " a\x0D", u"001     a"},
+        // An escape to a set yaz does not have is bytes, not a change of set.
+        {kMarc21Leader, "001", "a\x1B$&b", u"001    a\u281B$&b"},
     };
     for (const auto& [leader, tag, field, shown] : cases) {
         const MarcRecord record = assembleIso(leader, {{"005", "1"}, {tag, field}});
