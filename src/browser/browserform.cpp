@@ -401,7 +401,10 @@ void BrowserForm::saveCommand()
                                     MessageAnswer::Ok);
         return;
     }
-    m_grid->model().replaceRecord(static_cast<std::size_t>(m_nowRow - 1), built.record, m_nowRow);
+    RecordChange change(QStringLiteral("保存"));
+    change.replace(static_cast<std::size_t>(m_nowRow - 1), built.record, m_nowRow);
+    change.setShownRows(m_nowRow, m_nowRow);
+    m_grid->apply(std::move(change));
     setRecordText(displayTextFor(built.record, encoding));
 }
 
@@ -509,7 +512,12 @@ void BrowserForm::deleteSelectedRows()
         MessageAnswer::Yes);
     if (answer != MessageAnswer::Yes)
         return;
-    m_grid->removeRows(lo, count);
+    RecordChange change(QStringLiteral("删除"));
+    for (int row = lo; row <= hi; ++row)
+        change.remove(static_cast<std::size_t>(row - 1));
+    const int after = m_nowRow > hi ? m_nowRow - count : m_nowRow >= lo ? lo : m_nowRow;
+    change.setShownRows(m_nowRow, std::min(after, m_grid->rowCount() - 1 - count));
+    m_grid->apply(std::move(change));
 
     // Keep NowRow on the record that Text2 shows.
     const int rows = m_grid->rowCount();

@@ -183,12 +183,22 @@ std::uint32_t GridControl::cellTextColour(int row, int column) const
     return m_model->row(static_cast<std::size_t>(row - 1)).modified ? kModifiedColour : 0;
 }
 
-void GridControl::removeRows(int firstRow, int count)
+void GridControl::apply(RecordChange&& change)
 {
-    if (!isRecordRow(firstRow) || count <= 0)
-        return;
     QScopedValueRollback<bool> silent(m_silent, true);
-    m_model->removeRows(static_cast<std::size_t>(firstRow - 1), static_cast<std::size_t>(count));
+    m_model->apply(std::move(change));
+}
+
+std::optional<int> GridControl::undo()
+{
+    QScopedValueRollback<bool> silent(m_silent, true);
+    return m_model->undo();
+}
+
+std::optional<int> GridControl::redo()
+{
+    QScopedValueRollback<bool> silent(m_silent, true);
+    return m_model->redo();
 }
 
 void GridControl::notifyRowSelected()

@@ -39,7 +39,11 @@ public:
     void selectRange(int row1, int column1, int row2, int column2);
     void scrollIntoView(int row, int column);
     std::uint32_t cellTextColour(int row, int column) const;
-    void removeRows(int firstRow, int count); // one model operation for a block of rows
+    // Changes of the records and their undo, told to the views but, like the operations above,
+    // not reported as the user's choice of a row.
+    void apply(RecordChange&& change);
+    std::optional<int> undo();
+    std::optional<int> redo();
 
     std::function<void()> onRowSelected;
     // The context menu: at the mouse cursor after a right click (no position), under the

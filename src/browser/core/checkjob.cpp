@@ -8,24 +8,35 @@
 #include <algorithm>
 
 namespace bibliora {
+namespace {
+
+constexpr std::size_t kRowsRecheckedAtOnce = 1000;
+
+} // namespace
 
 CheckJob::CheckJob(RecordModel& records, CheckResults& results, QObject* parent)
     : QObject(parent), m_records(records), m_results(results)
 {
     m_timer.setInterval(0);
     connect(&m_timer, &QTimer::timeout, this, &CheckJob::runSlice);
-    connect(&records, &RecordModel::recordReplaced, this, &CheckJob::recheck);
+    connect(&records, &RecordModel::recordsReplaced, this, &CheckJob::recheckRows);
     // Rows removed before the next one to check move it up with them.
-    connect(&records, &QAbstractItemModel::rowsRemoved, this,
-            [this](const QModelIndex&, int first, int last) {
-                const auto f = std::size_t(first);
-                const auto l = std::size_t(last);
-                if (m_next > l)
-                    m_next -= l - f + 1;
-                else if (m_next > f)
-                    m_next = f;
+    connect(&records, &RecordModel::recordsAboutToBeRemoved, this,
+            [this](const std::vector<std::size_t>& rows) {
+                m_next -=
+                    std::size_t(std::lower_bound(rows.begin(), rows.end(), m_next) - rows.begin());
             });
-    connect(&records, &QAbstractItemModel::modelReset, this, &CheckJob::forget);
+    // Rows that come back where the run has been are checked again; the later ones when the
+    // run gets there.
+    connect(&records, &RecordModel::recordsInserted, this,
+            [this](const std::vector<std::size_t>& rows) {
+                std::size_t before = 0;
+                while (before < rows.size() && rows[before] < m_next + before)
+                    ++before;
+                m_next += before;
+                recheckRows({rows.begin(), rows.begin() + std::ptrdiff_t(before)});
+            });
+    connect(&records, &RecordModel::cleared, this, &CheckJob::forget);
 }
 
 CheckJob::~CheckJob() = default;
@@ -81,9 +92,23 @@ void CheckJob::runSlice()
     emit finished(qint64(m_next));
 }
 
+void CheckJob::recheckRows(const std::vector<std::size_t>& rows)
+{
+    if (!m_checker || rows.empty())
+        return;
+    // A change of many records is checked again as a whole, in slices, rather than one
+    // record at a time while the window waits.
+    if (rows.size() > kRowsRecheckedAtOnce) {
+        start();
+        return;
+    }
+    for (const std::size_t row : rows)
+        recheck(row);
+}
+
 void CheckJob::recheck(std::size_t row)
 {
-    if (!m_checker || row >= m_next)
+    if (row >= m_next)
         return; // not checked yet: the run checks it when it gets there
     const RecordRow& r = m_records.row(row);
     m_problems.clear();
@@ -91,8 +116,9 @@ void CheckJob::recheck(std::size_t row)
     const bool errors = std::any_of(m_problems.begin(), m_problems.end(), [](const auto& p) {
         return p.severity == check::Severity::Error;
     });
-    m_results.replace(row, m_problems);
+    // The mark first: the results' change makes the window count the marked rows.
     m_records.setErrorMarks(row, {errors});
+    m_results.replace(row, m_problems);
 }
 
 } // namespace bibliora

@@ -19,8 +19,8 @@ class RecordModel;
 // Checks every record of the list, in order, in short slices run from the event loop as a
 // load is: the window repaints and answers while a million records are checked. The problems
 // go to a CheckResults, the rows with errors are marked in the list. Afterwards the file's
-// checker stays, so that a record saved later is checked again against the others; a record
-// saved during the run is checked when the run reaches it.
+// checker stays, so that a record changed later is checked again against the others; a record
+// changed during the run is checked when the run reaches it.
 class CheckJob final : public QObject
 {
     Q_OBJECT
@@ -40,6 +40,7 @@ signals:
 
 private:
     void runSlice();
+    void recheckRows(const std::vector<std::size_t>& rows);
     void recheck(std::size_t row);
     void forget();
 

@@ -10,11 +10,9 @@ namespace bibliora {
 CheckResults::CheckResults(const RecordModel& records, QObject* parent)
     : QAbstractTableModel(parent), m_records(records)
 {
-    connect(&records, &QAbstractItemModel::rowsAboutToBeRemoved, this,
-            [this](const QModelIndex&, int first, int last) {
-                removeRecordRows(std::size_t(first), std::size_t(last));
-            });
-    connect(&records, &QAbstractItemModel::modelReset, this, &CheckResults::clear);
+    connect(&records, &RecordModel::recordsAboutToBeRemoved, this, &CheckResults::removeRecordRows);
+    connect(&records, &RecordModel::recordsInserted, this, &CheckResults::insertRecordRows);
+    connect(&records, &RecordModel::cleared, this, &CheckResults::clear);
 }
 
 int CheckResults::rowCount(const QModelIndex& parent) const
@@ -130,16 +128,49 @@ void CheckResults::erase(std::size_t lo, std::size_t hi)
     endRemoveRows();
 }
 
-void CheckResults::removeRecordRows(std::size_t first, std::size_t last)
+void CheckResults::removeRecordRows(const std::vector<std::size_t>& rows)
 {
     publish();
-    const auto [lo, hi] = entriesOf(first, last);
-    erase(lo, hi);
-    const std::size_t removed = last - first + 1;
-    for (std::size_t i = lo; i < m_entries.size(); ++i)
-        m_entries[i].row -= removed;
-    if (lo < m_entries.size())
-        emit dataChanged(index(int(lo), Sequence), index(int(m_entries.size()) - 1, Sequence));
+    if (rows.back() - rows.front() + 1 == rows.size()) {
+        // One run: its problems go as one removal, the later ones move up.
+        const auto [lo, hi] = entriesOf(rows.front(), rows.back());
+        erase(lo, hi);
+        for (std::size_t i = lo; i < m_entries.size(); ++i)
+            m_entries[i].row -= rows.size();
+        if (lo < m_entries.size())
+            emit dataChanged(index(int(lo), Sequence), index(int(m_entries.size()) - 1, Sequence));
+        return;
+    }
+    beginResetModel();
+    std::size_t gone = 0; // rows removed before the entry's
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < m_entries.size(); ++i) {
+        Entry& e = m_entries[i];
+        while (gone < rows.size() && rows[gone] < e.row)
+            ++gone;
+        if (gone < rows.size() && rows[gone] == e.row) {
+            count(e.problem, -1);
+            continue;
+        }
+        e.row -= gone;
+        m_entries[kept++] = std::move(e);
+    }
+    m_entries.resize(kept);
+    m_shown = kept;
+    endResetModel();
+}
+
+void CheckResults::insertRecordRows(const std::vector<std::size_t>& rows)
+{
+    publish();
+    std::size_t before = 0; // rows inserted before the entry's, in the new numbering
+    for (Entry& e : m_entries) {
+        while (before < rows.size() && rows[before] <= e.row + before)
+            ++before;
+        e.row += before;
+    }
+    if (!m_entries.empty())
+        emit dataChanged(index(0, Sequence), index(int(m_entries.size()) - 1, Sequence));
 }
 
 void CheckResults::clear()

@@ -57,7 +57,9 @@ private:
         check::Problem problem;
     };
 
-    void removeRecordRows(std::size_t first, std::size_t last);
+    // Rows of the record list (ascending) about to go, and rows that came back.
+    void removeRecordRows(const std::vector<std::size_t>& rows);
+    void insertRecordRows(const std::vector<std::size_t>& rows);
     void erase(std::size_t lo, std::size_t hi); // entries [lo, hi), all shown
     // The entries of records [first, last]: a range, the entries being in record order.
     std::pair<std::size_t, std::size_t> entriesOf(std::size_t first, std::size_t last) const;

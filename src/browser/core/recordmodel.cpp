@@ -2,6 +2,7 @@
 
 #include "reader.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace bibliora {
@@ -124,20 +125,27 @@ RecordRow RecordModel::makeRow(std::string_view record, std::int32_t sequence, E
 {
     RecordRow row;
     row.encoding = encoding;
+    row.record = m_records.add(record);
+    row.sequence = sequence;
+    renewTexts(row);
+    return row;
+}
+
+void RecordModel::renewTexts(RecordRow& row)
+{
+    const std::string_view record = m_records.view(row.record);
     m_textBuffer = titleOf(record, row.encoding);
     row.titleUnits = static_cast<std::uint32_t>(m_textBuffer.size());
     m_textBuffer += standardNumberOf(record, row.encoding);
-    row.record = m_records.add(record);
     row.texts =
         m_texts.add({reinterpret_cast<const char*>(m_textBuffer.data()), m_textBuffer.size() * 2});
-    row.sequence = sequence;
-    return row;
 }
 
 void RecordModel::stage(std::string_view record, std::int32_t sequence, Encoding encoding)
 {
     m_rows.push_back(makeRow(record, sequence, encoding));
     m_rows.back().number = sequence;
+    m_loadedBytes += record.size();
 }
 
 void RecordModel::publish()
@@ -162,34 +170,239 @@ void RecordModel::clear()
     m_records.clear();
     m_texts.clear();
     m_shown = 0;
+    m_loadedBytes = 0;
+    m_history.clear();
+    endResetModel();
+    emit cleared();
+    emit historyChanged();
+}
+
+void RecordModel::apply(RecordChange&& change)
+{
+    publish();
+    HistoryStep step;
+    step.name = change.name();
+    step.shownBefore = change.m_shownBefore;
+    step.shownAfter = change.m_shownAfter;
+    step.exports = m_exports;
+
+    const std::uint32_t offset = m_records.adopt(std::move(change.m_bytes));
+    std::vector<std::size_t> replaced;
+    replaced.reserve(change.m_replaced.size());
+    step.swapped.reserve(change.m_replaced.size());
+    std::vector<bool> seen(m_shown, false);
+    for (const RecordChange::Replacement& r : change.m_replaced) {
+        if (r.row >= m_shown || seen[r.row])
+            continue;
+        seen[r.row] = true;
+        RecordRow& now = m_rows[r.row];
+        RecordRow row = now;
+        row.record = r.bytes;
+        row.record.block += offset;
+        row.sequence = r.sequence.value_or(now.sequence);
+        row.modified = true;
+        row.unexported = true;
+        renewTexts(row);
+        step.keptBytes += now.record.size;
+        step.swapped.emplace_back(r.row, now);
+        now = row;
+        replaced.push_back(r.row);
+    }
+    std::sort(step.swapped.begin(), step.swapped.end(),
+              [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(replaced.begin(), replaced.end());
+    emitReplaced(replaced);
+
+    std::vector<std::size_t> removed;
+    removed.reserve(change.m_removed.size());
+    std::fill(seen.begin(), seen.end(), false);
+    for (const std::size_t r : change.m_removed)
+        if (r < m_shown && !seen[r]) {
+            seen[r] = true;
+            removed.push_back(r);
+        }
+    std::sort(removed.begin(), removed.end());
+    removeSorted(removed, &step.removed);
+    for (const auto& [at, row] : step.removed)
+        step.keptBytes += row.record.size;
+
+    if (step.swapped.empty() && step.removed.empty())
+        return;
+    m_history.push(std::move(step), m_loadedBytes);
+    emit historyChanged();
+}
+
+std::optional<int> RecordModel::undo()
+{
+    if (!m_history.canUndo())
+        return std::nullopt;
+    HistoryStep& step = m_history.undoStep();
+    // Taken back in the reverse order of the change: the removed rows return, then the
+    // replaced ones get their old versions.
+    insertSorted(step.removed);
+    swapRows(step.swapped, step.exports);
+    step.exports = m_exports;
+    const int shown = step.shownBefore;
+    m_history.stepBack();
+    emit historyChanged();
+    return shown;
+}
+
+std::optional<int> RecordModel::redo()
+{
+    if (!m_history.canRedo())
+        return std::nullopt;
+    HistoryStep& step = m_history.redoStep();
+    swapRows(step.swapped, step.exports);
+    std::vector<std::size_t> rows;
+    rows.reserve(step.removed.size());
+    for (const auto& [at, row] : step.removed)
+        rows.push_back(at);
+    step.removed.clear();
+    removeSorted(rows, &step.removed);
+    step.exports = m_exports;
+    const int shown = step.shownAfter;
+    m_history.stepForward();
+    emit historyChanged();
+    return shown;
+}
+
+void RecordModel::swapRows(std::vector<std::pair<std::size_t, RecordRow>>& rows,
+                           std::uint64_t exports)
+{
+    std::vector<std::size_t> replaced;
+    replaced.reserve(rows.size());
+    for (auto& [at, other] : rows) {
+        RecordRow& now = m_rows[at];
+        // What an export wrote since the step last moved this row is not what the row will
+        // hold: it counts as a change to export again.
+        const bool exportedSince = exports != m_exports && !now.unexported;
+        other.hasErrors = now.hasErrors;
+        std::swap(now, other);
+        if (exportedSince) {
+            now.modified = true;
+            now.unexported = true;
+        }
+        replaced.push_back(at);
+    }
+    emitReplaced(replaced);
+}
+
+void RecordModel::emitReplaced(const std::vector<std::size_t>& rows)
+{
+    if (rows.empty())
+        return;
+    emit dataChanged(index(static_cast<int>(rows.front()), 0),
+                     index(static_cast<int>(rows.back()), ColumnCount - 1));
+    emit recordsReplaced(rows);
+}
+
+namespace {
+
+// Beyond this many separate runs of rows, views are told of a removal or insertion as a
+// reset: each run told alone would move the rows after it once per run.
+constexpr std::size_t kRunsToldOneByOne = 16;
+
+std::size_t runsOf(const std::vector<std::size_t>& sorted)
+{
+    std::size_t runs = 0;
+    for (std::size_t i = 0; i < sorted.size(); ++i)
+        runs += i == 0 || sorted[i] != sorted[i - 1] + 1 ? 1 : 0;
+    return runs;
+}
+
+} // namespace
+
+void RecordModel::removeSorted(const std::vector<std::size_t>& rows,
+                               std::vector<std::pair<std::size_t, RecordRow>>* removed)
+{
+    if (rows.empty())
+        return;
+    emit recordsAboutToBeRemoved(rows);
+    for (const std::size_t r : rows)
+        removed->emplace_back(r, m_rows[r]);
+    if (runsOf(rows) <= kRunsToldOneByOne) {
+        // From the last run to the first, so the rows named stay where they were named.
+        std::size_t end = rows.size();
+        while (end > 0) {
+            std::size_t begin = end - 1;
+            while (begin > 0 && rows[begin - 1] + 1 == rows[begin])
+                --begin;
+            const std::size_t first = rows[begin];
+            const std::size_t last = rows[end - 1];
+            beginRemoveRows({}, static_cast<int>(first), static_cast<int>(last));
+            m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(first),
+                         m_rows.begin() + static_cast<std::ptrdiff_t>(last + 1));
+            m_shown -= last - first + 1;
+            endRemoveRows();
+            end = begin;
+        }
+        return;
+    }
+    beginResetModel();
+    std::size_t next = 0;
+    std::size_t kept = 0;
+    for (std::size_t r = 0; r < m_rows.size(); ++r) {
+        if (next < rows.size() && rows[next] == r) {
+            ++next;
+            continue;
+        }
+        m_rows[kept++] = m_rows[r];
+    }
+    m_rows.resize(kept);
+    m_shown = kept;
     endResetModel();
 }
 
-void RecordModel::replaceRecord(std::size_t r, std::string_view record, std::int32_t sequence)
+void RecordModel::insertSorted(const std::vector<std::pair<std::size_t, RecordRow>>& rows)
 {
-    RecordRow row = makeRow(record, sequence, m_rows[r].encoding);
-    row.number = m_rows[r].number;
-    row.modified = true;
-    row.unexported = true;
-    m_rows[r] = row;
-    emit dataChanged(index(static_cast<int>(r), 0), index(static_cast<int>(r), ColumnCount - 1));
-    emit recordReplaced(r);
-}
-
-void RecordModel::removeRows(std::size_t first, std::size_t count)
-{
-    if (count == 0 || first >= m_shown)
+    if (rows.empty())
         return;
-    count = std::min(count, m_shown - first);
-    beginRemoveRows({}, static_cast<int>(first), static_cast<int>(first + count) - 1);
-    m_rows.erase(m_rows.begin() + static_cast<std::ptrdiff_t>(first),
-                 m_rows.begin() + static_cast<std::ptrdiff_t>(first + count));
-    m_shown -= count;
-    endRemoveRows();
+    std::vector<std::size_t> at;
+    at.reserve(rows.size());
+    for (const auto& [r, row] : rows)
+        at.push_back(r);
+    if (runsOf(at) <= kRunsToldOneByOne) {
+        // From the first run to the last: each goes where it was before the removal.
+        std::size_t begin = 0;
+        while (begin < rows.size()) {
+            std::size_t end = begin + 1;
+            while (end < rows.size() && rows[end].first == rows[end - 1].first + 1)
+                ++end;
+            const std::size_t first = rows[begin].first;
+            beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + end - begin) - 1);
+            std::vector<RecordRow> run;
+            run.reserve(end - begin);
+            for (std::size_t i = begin; i < end; ++i)
+                run.push_back(rows[i].second);
+            m_rows.insert(m_rows.begin() + static_cast<std::ptrdiff_t>(first), run.begin(),
+                          run.end());
+            m_shown += end - begin;
+            endInsertRows();
+            begin = end;
+        }
+    } else {
+        beginResetModel();
+        std::vector<RecordRow> merged;
+        merged.reserve(m_rows.size() + rows.size());
+        std::size_t next = 0;
+        std::size_t old = 0;
+        while (merged.size() < m_rows.size() + rows.size()) {
+            if (next < rows.size() && rows[next].first == merged.size())
+                merged.push_back(rows[next++].second);
+            else
+                merged.push_back(m_rows[old++]);
+        }
+        m_rows = std::move(merged);
+        m_shown = m_rows.size();
+        endResetModel();
+    }
+    emit recordsInserted(at);
 }
 
 void RecordModel::markExported(bool onlyModified)
 {
+    ++m_exports;
     for (RecordRow& r : m_rows)
         if (!onlyModified || r.modified)
             r.unexported = false;

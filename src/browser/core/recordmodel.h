@@ -1,10 +1,13 @@
 #pragma once
 
+#include "recordchange.h"
+#include "recordhistory.h"
 #include "recordrow.h"
 #include "recordstore.h"
 
 #include <QAbstractTableModel>
 #include <QStringList>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -55,10 +58,18 @@ public:
     void reserve(std::size_t rows);
     void clear();
 
-    // A save: the row shows the new record, written in the row's encoding, and is marked
-    // modified (blue) and not exported; recordReplaced follows.
-    void replaceRecord(std::size_t r, std::string_view record, std::int32_t sequence);
-    void removeRows(std::size_t first, std::size_t count);
+    // Every change of records after the load: the replaced rows show their new records,
+    // numbered as the change says and marked modified (blue) and not exported; the removed
+    // rows go. The change becomes one step of the history, which drops the steps undone
+    // before it. Rows named twice, or past the end, are a caller's fault and ignored.
+    void apply(RecordChange&& change);
+    // Takes the last applied step back, or applies the last undone one again: the exact rows
+    // (bytes, number, marks) and their order. Returns the shown row the step noted (its
+    // NowRow before the change for undo, after it for redo), or nothing when there was no
+    // step. A row exported after the step took it out of the list counts as changed again.
+    std::optional<int> undo();
+    std::optional<int> redo();
+    const RecordHistory& history() const { return m_history; }
     // An export of all rows, or of the modified ones, counts as exporting them.
     void markExported(bool onlyModified);
     std::int64_t unexportedCount() const;
@@ -68,10 +79,27 @@ public:
     void clearErrorMarks();
 
 signals:
-    void recordReplaced(std::size_t row);
+    // Rows (0-based, ascending) whose records a change, undo or redo replaced.
+    void recordsReplaced(const std::vector<std::size_t>& rows);
+    // Rows about to go, ascending, numbered as before the removal.
+    void recordsAboutToBeRemoved(const std::vector<std::size_t>& rows);
+    // Rows that came back, ascending, numbered as after the insertion.
+    void recordsInserted(const std::vector<std::size_t>& rows);
+    // Every row went (a new load).
+    void cleared();
+    void historyChanged();
 
 private:
     RecordRow makeRow(std::string_view record, std::int32_t sequence, Encoding encoding);
+    // The row texts of a record already in the store.
+    void renewTexts(RecordRow& row);
+    // Puts each (row, version) of `rows` in the list, leaving the version it replaces in its
+    // place, with the marks an undo or redo gives it.
+    void swapRows(std::vector<std::pair<std::size_t, RecordRow>>& rows, std::uint64_t exports);
+    void removeSorted(const std::vector<std::size_t>& rows,
+                      std::vector<std::pair<std::size_t, RecordRow>>* removed);
+    void insertSorted(const std::vector<std::pair<std::size_t, RecordRow>>& rows);
+    void emitReplaced(const std::vector<std::size_t>& rows);
     // The UTF-16 bytes of a row's title and of its standard number.
     std::string_view titleBytes(std::size_t r) const;
     std::string_view numberBytes(std::size_t r) const;
@@ -80,6 +108,9 @@ private:
     RecordStore m_texts;
     std::vector<RecordRow> m_rows;
     std::size_t m_shown = 0;
+    RecordHistory m_history;
+    std::uint64_t m_loadedBytes = 0; // what the load brought: the history's budget
+    std::uint64_t m_exports = 0;     // exports so far, for the history's marks
     std::u16string m_textBuffer;
     QStringList m_headings;
     std::vector<Qt::Alignment> m_alignments;

@@ -1,6 +1,7 @@
 #include "recordstore.h"
 
 #include <cstring>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 
@@ -44,6 +45,18 @@ void RecordStore::clear()
     m_blocks.clear();
     m_blocks.shrink_to_fit();
     m_current = 0;
+}
+
+std::uint32_t RecordStore::adopt(RecordStore&& other)
+{
+    const auto offset = static_cast<std::uint32_t>(m_blocks.size());
+    m_blocks.insert(m_blocks.end(), std::make_move_iterator(other.m_blocks.begin()),
+                    std::make_move_iterator(other.m_blocks.end()));
+    // Small slots keep going to this store's own block: the adopted ones are full enough.
+    if (offset == 0 && !m_blocks.empty())
+        m_current = other.m_current;
+    other.clear();
+    return offset;
 }
 
 std::uint64_t RecordStore::capacity() const

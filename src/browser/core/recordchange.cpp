@@ -1,0 +1,26 @@
+#include "recordchange.h"
+
+#include <utility>
+
+namespace bibliora {
+
+RecordChange::RecordChange(QString name) : m_name(std::move(name)) {}
+
+void RecordChange::replace(std::size_t row, std::string_view bytes,
+                           std::optional<std::int32_t> sequence)
+{
+    m_replaced.push_back({row, m_bytes.add(bytes), sequence});
+}
+
+void RecordChange::remove(std::size_t row)
+{
+    m_removed.push_back(row);
+}
+
+void RecordChange::setShownRows(int before, int after)
+{
+    m_shownBefore = before;
+    m_shownAfter = after;
+}
+
+} // namespace bibliora
