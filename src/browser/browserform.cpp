@@ -16,6 +16,7 @@
 #include "recordnumberbox.h"
 #include "recordtext.h"
 #include "twips.h"
+#include "undokeys.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -143,6 +144,16 @@ void BrowserForm::createControls()
     m_checkWindow = new CheckWindow(m_grid->model(), this);
     connect(m_menu->check(), &QAction::triggered, m_checkWindow, &CheckWindow::checkAll);
     connect(m_checkWindow, &CheckWindow::recordActivated, this, &BrowserForm::showFoundRow);
+
+    auto* undoKeys = new UndoKeys(m_menu->undo(), m_menu->redo(), this);
+    for (QWidget* box : std::initializer_list<QWidget*>{m_pathBox, m_numberBox, m_recordText})
+        undoKeys->watch(box);
+    connect(m_menu->undo(), &QAction::triggered, this, &BrowserForm::undoCommand);
+    connect(m_menu->redo(), &QAction::triggered, this, &BrowserForm::redoCommand);
+    connect(&m_grid->model(), &RecordModel::historyChanged, this, &BrowserForm::updateUndoEntries);
+    connect(m_recordText, &QPlainTextEdit::undoAvailable, this, &BrowserForm::updateUndoEntries);
+    connect(m_recordText, &QPlainTextEdit::redoAvailable, this, &BrowserForm::updateUndoEntries);
+    updateUndoEntries();
 }
 
 void BrowserForm::place(QWidget* widget, QRectF twips, double barTwips)
@@ -265,6 +276,7 @@ void BrowserForm::setState(State state)
         button->setEnabled(idle);
     m_pathBox->setReadOnly(!idle);
     m_menu->check()->setEnabled(idle);
+    updateUndoEntries();
     m_grid->menuEnabled = idle;
     setAcceptDrops(idle);
     placeCountLabel();
@@ -406,6 +418,51 @@ void BrowserForm::saveCommand()
     change.setShownRows(m_nowRow, m_nowRow);
     m_grid->apply(std::move(change));
     setRecordText(displayTextFor(built.record, encoding));
+}
+
+// ---- undo --------------------------------------------------------------------------------
+
+void BrowserForm::undoCommand()
+{
+    if (UndoKeys::undoTyping(focusWidget()) || m_state != State::Idle)
+        return;
+    if (const std::optional<int> shown = m_grid->undo())
+        showAfterChange(*shown);
+}
+
+void BrowserForm::redoCommand()
+{
+    if (UndoKeys::redoTyping(focusWidget()) || m_state != State::Idle)
+        return;
+    if (const std::optional<int> shown = m_grid->redo())
+        showAfterChange(*shown);
+}
+
+void BrowserForm::updateUndoEntries()
+{
+    const RecordHistory& history = m_grid->model().history();
+    const bool idle = m_state == State::Idle;
+    m_menu->nameUndoSteps(idle ? history.undoName() : QString(),
+                          idle ? history.redoName() : QString());
+    m_menu->undo()->setEnabled(UndoKeys::hasTypingToUndo(m_recordText) ||
+                               (idle && history.canUndo()));
+    m_menu->redo()->setEnabled(UndoKeys::hasTypingToRedo(m_recordText) ||
+                               (idle && history.canRedo()));
+}
+
+void BrowserForm::showAfterChange(int shown)
+{
+    const int rows = m_grid->rowCount();
+    m_countLabel->setText(QStringLiteral("/%1").arg(rows - 1));
+    if (rows <= 1 || shown < 1) {
+        m_numberBox->setText(QString::number(rows <= 1 ? 0 : m_nowRow));
+        if (rows <= 1 || m_nowRow >= rows) {
+            setRecordText(QString());
+            m_nowRow = 0;
+        }
+        return;
+    }
+    showRow(std::min(shown, rows - 1), true);
 }
 
 void BrowserForm::navigate(int index)

@@ -97,6 +97,12 @@ private:
     void jump();
     void showContextMenu(std::optional<QPoint> at);
     void deleteSelectedRows();
+    // 撤销 and 重做: typing in the focused text box first, then the changes of the records.
+    void undoCommand();
+    void redoCommand();
+    void updateUndoEntries();
+    // After an undo or redo: the record the step had shown is shown again, Text2 with it.
+    void showAfterChange(int shown);
     void copyCurrentRecord();
     // The one way a record is shown: NowRow, Text2, Text3 unless the number box keeps what was
     // typed, and the grid's selection when the record was not selected by the user.

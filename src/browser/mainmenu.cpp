@@ -85,10 +85,15 @@ MainMenu::MainMenu(QWidget* window, MessageBox& messages, const QString& project
     m_exportAll = entry(file, "导出全部(&E)...", QKeySequence(Qt::CTRL | Qt::Key_E));
     file->addSeparator();
     m_quit = entry(file, "退出(&X)", QKeySequence(Qt::CTRL | Qt::Key_Q));
+    m_undo = entry(edit, "撤销(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z));
+    m_redo = entry(edit, "重做(&R)", QKeySequence(Qt::CTRL | Qt::Key_Y));
+    m_redo->setShortcuts(
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+    edit->addSeparator();
     m_find = entry(edit, "查找(&D)...", QKeySequence(Qt::CTRL | Qt::Key_F));
     m_check = entry(tools, "检查(&C)", QKeySequence(Qt::Key_F7));
     m_about = entry(help, "关于 Bibliora(&A)", QKeySequence(Qt::Key_F1));
-    for (QAction* a : {m_open, m_exportAll, m_quit, m_find, m_check, m_about})
+    for (QAction* a : {m_open, m_exportAll, m_quit, m_undo, m_redo, m_find, m_check, m_about})
         window->addAction(a);
 
     connect(m_quit, &QAction::triggered, window, &QWidget::close);
@@ -111,6 +116,16 @@ void MainMenu::follow(QAction* entry, QPushButton* button)
 {
     new ButtonFollower(entry, button);
     connect(entry, &QAction::triggered, button, &QPushButton::click);
+}
+
+void MainMenu::nameUndoSteps(const QString& undoName, const QString& redoName)
+{
+    const auto text = [](const char* command, const QString& name, char key) {
+        return QString::fromUtf8(command) + (name.isEmpty() ? QString() : u' ' + name) +
+               QStringLiteral("(&%1)").arg(QLatin1Char(key));
+    };
+    m_undo->setText(text("撤销", undoName, 'U'));
+    m_redo->setText(text("重做", redoName, 'R'));
 }
 
 void MainMenu::openFirstMenu()

@@ -9,8 +9,8 @@ namespace bibliora {
 
 class MessageBox;
 
-// The menu bar above the window's own controls: 文件 (打开, 导出, 退出), 编辑 (查找), 工具
-// (检查), 帮助 (关于). Every entry shows its shortcut. 退出 closes the window, 关于 tells the
+// The menu bar above the window's own controls: 文件 (打开, 导出, 退出), 编辑 (撤销, 重做, 查找),
+// 工具 (检查), 帮助 (关于). Every entry shows its shortcut. 退出 closes the window, 关于 tells the
 // version, the licence and the project's address; the window wires the others. No title's access
 // key is F or S, which belong to the find and save buttons. A lone Alt puts the keyboard into the
 // bar, on every style, as on Windows; F10 opens the first menu.
@@ -27,9 +27,15 @@ public:
     QAction* open() const { return m_open; }
     QAction* exportAll() const { return m_exportAll; }
     QAction* quit() const { return m_quit; }
+    QAction* undo() const { return m_undo; }
+    QAction* redo() const { return m_redo; }
     QAction* find() const { return m_find; }
     QAction* check() const { return m_check; }
     QAction* about() const { return m_about; }
+
+    // 撤销 and 重做 name the change they would take back or make again ("撤销 全部替换"); an
+    // empty name leaves the bare command.
+    void nameUndoSteps(const QString& undoName, const QString& redoName);
 
 private:
     void openFirstMenu();
@@ -37,6 +43,8 @@ private:
     QAction* m_open;
     QAction* m_exportAll;
     QAction* m_quit;
+    QAction* m_undo;
+    QAction* m_redo;
     QAction* m_find;
     QAction* m_check;
     QAction* m_about;

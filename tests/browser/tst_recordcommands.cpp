@@ -5,6 +5,7 @@
 #include "findfrm.h"
 #include "isoassembler.h"
 
+#include <QAction>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
@@ -183,6 +184,65 @@ private slots:
         w.clickRow(1);
         menu(w, 1, 1); // the last one
         QCOMPARE(w.state(), QStringLiteral("0 rows /0, box 0, row 0 at 0 showing nothing"));
+    }
+
+    void undoAndRedoTakeBackTypingThenSavesAndDeletions()
+    {
+        Window w;
+        w.load(m_five);
+        auto* menuBar = w.child<QWidget>("MenuBar");
+        QAction* undo = nullptr;
+        for (QAction* a : menuBar->findChildren<QAction*>())
+            if (a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_Z))
+                undo = a;
+        QVERIFY(undo && !undo->isEnabled());
+        const std::vector<std::string> loaded = {w.record(1), w.record(2), w.record(3), w.record(4),
+                                                 w.record(5)};
+
+        // Typing first: Ctrl+Z in Text2 takes back what was typed, not a record change.
+        w.clickRow(2);
+        const QString original = w.shownText();
+        w.text2()->setFocus();
+        w.text2()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(w.text2(), QStringLiteral("X"));
+        QVERIFY(undo->isEnabled());
+        QTest::keyClick(w.text2(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.shownText(), original);
+
+        // A save, then Ctrl+Z where Text2 has nothing left to undo: the old record, its old
+        // text, its black; Ctrl+Y makes the save again.
+        w.text2()->setPlainText(
+            w.text2()->toPlainText().replace(QStringLiteral("abc "), QStringLiteral("改过")));
+        w.click("Command4");
+        const std::string saved = w.record(2);
+        QCOMPARE(undo->text(), QStringLiteral("撤销 保存(&U)"));
+        QCOMPARE(w.grid().cellTextColour(2, 1), kModifiedColour);
+        w.text2()->setFocus();
+        QTest::keyClick(w.text2(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.record(2), loaded[1]);
+        QCOMPARE(w.shownText(), original);
+        QCOMPARE(w.state(), Window::showing(5, 2));
+        QCOMPARE(w.grid().cellTextColour(2, 1), 0u);
+        QCOMPARE(undo->text(), QStringLiteral("撤销(&U)"));
+        QTest::keyClick(w.text2(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(w.record(2), saved);
+        QCOMPARE(w.state(), Window::showing(5, 2));
+        QVERIFY(w.shownText().contains(QStringLiteral("改过")));
+
+        // A deletion comes back whole, in its place, with the record that was shown.
+        w.clickRow(4);
+        w.clickRow(3, Qt::ShiftModifier);
+        menu(w, 1, 3);
+        QCOMPARE(w.grid().rowCount(), 4);
+        QTest::keyClick(&w.grid(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.grid().rowCount(), 6);
+        for (int r : {1, 3, 4, 5})
+            QCOMPARE(w.record(r), loaded[std::size_t(r - 1)]);
+        QCOMPARE(w.record(2), saved);
+        QCOMPARE(w.state(), Window::showing(5, 3)); // the current row of the selection
+        QTest::keyClick(&w.grid(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(w.grid().rowCount(), 4);
+        QCOMPARE(w.record(3), loaded[4]);
     }
 
     void exportAppendsRecordsAfterAsking()
