@@ -33,6 +33,7 @@
 #include <QRegularExpression>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 namespace bibliora {
 namespace {
@@ -556,42 +557,51 @@ void BrowserForm::deleteSelectedRows()
 {
     if (m_grid->rowCount() <= 1)
         return;
-    const int current = m_grid->currentRow();
-    const int end = m_grid->selectionEndRow();
-    const int lo = std::max(1, std::min(current, end));
-    const int hi = std::max(current, end);
-    if (hi < 1)
-        return; // no record row is selected
-    const int count = hi - lo + 1;
+    // The rows 全部选中 left selected, or else the run from the current row to the selection's
+    // other end.
+    std::vector<int> rows = m_grid->scatteredSelection();
+    if (rows.empty()) {
+        const int current = m_grid->currentRow();
+        const int end = m_grid->selectionEndRow();
+        const int hi = std::max(current, end);
+        if (hi < 1)
+            return; // no record row is selected
+        for (int row = std::max(1, std::min(current, end)); row <= hi; ++row)
+            rows.push_back(row);
+    }
+    const int count = static_cast<int>(rows.size());
     const MessageAnswer answer = m_platform.messageBox->show(
         this, QStringLiteral("注意,您是否确定删除选中的%1条MARC数据信息？").arg(count),
         QStringLiteral("操作提示"), MessageButtons::YesNo, MessageIcon::Exclamation,
         MessageAnswer::Yes);
     if (answer != MessageAnswer::Yes)
         return;
+    // NowRow keeps the record Text2 shows, moved up by the rows deleted before it; when that
+    // record goes, the one that takes the first deleted row's place is shown.
+    const auto firstAfter = std::upper_bound(rows.begin(), rows.end(), m_nowRow);
+    const bool shownGoes = firstAfter != rows.begin() && *(firstAfter - 1) == m_nowRow;
+    const int before = static_cast<int>(firstAfter - rows.begin()) - (shownGoes ? 1 : 0);
+    const int left = m_grid->rowCount() - 1 - count;
     RecordChange change(QStringLiteral("删除"));
-    for (int row = lo; row <= hi; ++row)
+    for (const int row : rows)
         change.remove(static_cast<std::size_t>(row - 1));
-    const int after = m_nowRow > hi ? m_nowRow - count : m_nowRow >= lo ? lo : m_nowRow;
-    change.setShownRows(m_nowRow, std::min(after, m_grid->rowCount() - 1 - count));
+    change.setShownRows(m_nowRow, shownGoes ? std::min(rows.front(), left) : m_nowRow - before);
     m_grid->apply(std::move(change));
 
-    // Keep NowRow on the record that Text2 shows.
-    const int rows = m_grid->rowCount();
-    if (rows <= 1) {
+    if (left < 1) {
         m_numberBox->setText(QStringLiteral("0"));
         setRecordText(QString());
         m_nowRow = 0;
-    } else if (m_nowRow > hi) {
-        m_nowRow -= count;
-        m_numberBox->setText(QString::number(m_nowRow));
-    } else if (m_nowRow >= lo) {
+    } else if (shownGoes) {
         int row = m_grid->currentRow();
         if (row < 1)
-            row = std::min(lo, rows - 1);
+            row = std::min(rows.front(), left);
         showRow(row, true);
+    } else if (before > 0) {
+        m_nowRow -= before;
+        m_numberBox->setText(QString::number(m_nowRow));
     }
-    m_countLabel->setText(QStringLiteral("/%1").arg(rows - 1));
+    m_countLabel->setText(QStringLiteral("/%1").arg(left));
 }
 
 void BrowserForm::copyCurrentRecord()

@@ -12,6 +12,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QScopedValueRollback>
+#include <algorithm>
 
 namespace bibliora {
 namespace {
@@ -167,6 +168,39 @@ void GridControl::selectRange(int row1, int column1, int row2, int column2)
         m_model->index(std::max(row1, row2) - 1, std::clamp(std::max(column1, column2), 0, 3)));
     selectionModel()->select(range,
                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void GridControl::selectRows(const std::vector<int>& rows)
+{
+    QScopedValueRollback<bool> silent(m_silent, true);
+    QItemSelection selection;
+    for (std::size_t begin = 0; begin < rows.size();) {
+        std::size_t end = begin + 1;
+        while (end < rows.size() && rows[end] == rows[end - 1] + 1)
+            ++end;
+        if (isRecordRow(rows[begin]) && isRecordRow(rows[end - 1]))
+            selection.select(m_model->index(rows[begin] - 1, 0),
+                             m_model->index(rows[end - 1] - 1, RecordModel::Marc));
+        begin = end;
+    }
+    if (!rows.empty() && isRecordRow(rows.front()))
+        selectionModel()->setCurrentIndex(m_model->index(rows.front() - 1, 0),
+                                          QItemSelectionModel::NoUpdate);
+    selectionModel()->select(selection,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+std::vector<int> GridControl::scatteredSelection() const
+{
+    std::vector<int> rows;
+    for (const QItemSelectionRange& range : selectionModel()->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            rows.push_back(r + 1);
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    if (rows.empty() || rows.back() - rows.front() + 1 == static_cast<int>(rows.size()))
+        return {};
+    return rows;
 }
 
 void GridControl::scrollIntoView(int row, int column)

@@ -37,6 +37,12 @@ public:
     void setColumnWidthTwips(int column, int twips);
     double widthTwips() const;
     void selectRange(int row1, int column1, int row2, int column2);
+    // Selects exactly `rows` (ascending), which need not be next to each other; the first is
+    // made current.
+    void selectRows(const std::vector<int>& rows);
+    // The selected rows, ascending, when they are not one run (as 全部选中 leaves them); empty
+    // when the selection is one run or nothing.
+    std::vector<int> scatteredSelection() const;
     void scrollIntoView(int row, int column);
     std::uint32_t cellTextColour(int row, int column) const;
     // Changes of the records and their undo, told to the views but, like the operations above,

@@ -243,6 +243,23 @@ private slots:
         QTest::keyClick(&w.grid(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QCOMPARE(w.grid().rowCount(), 4);
         QCOMPARE(w.record(3), loaded[4]);
+        QTest::keyClick(&w.grid(), Qt::Key_Z, Qt::ControlModifier);
+
+        // Rows that are not next to each other (as 全部选中 selects them) are deleted together,
+        // asked about as many as are selected; the record shown moves up with its row.
+        w.clickRow(4);
+        w.grid().selectRows({1, 3, 5});
+        menu(w, 1, 3);
+        QCOMPARE(w.lastMessage(), QStringLiteral("注意,您是否确定删除选中的3条MARC数据信息？"));
+        QCOMPARE(w.grid().rowCount(), 3);
+        QCOMPARE(w.record(1), saved);
+        QCOMPARE(w.record(2), loaded[3]);
+        QCOMPARE(w.state(), QStringLiteral("2 rows /2, box 2, row 2 at %1 showing its record")
+                                .arg(w.grid().currentRow()));
+        QTest::keyClick(&w.grid(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.grid().rowCount(), 6);
+        QCOMPARE(w.record(5), loaded[4]);
+        QCOMPARE(w.form->NowRow(), 4);
     }
 
     void exportAppendsRecordsAfterAsking()
