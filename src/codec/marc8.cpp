@@ -118,28 +118,10 @@ std::size_t escapeLength(std::string_view bytes, std::size_t i)
     return k + 1 - i;
 }
 
-// The bytes that are not escape sequences: what a field holds apart from where its sets
-// change.
-std::string withoutEscapes(std::string_view bytes)
-{
-    std::string kept;
-    for (std::size_t i = 0; i < bytes.size();) {
-        const std::size_t len = bytes[i] == kEscape ? escapeLength(bytes, i) : 0;
-        if (len) {
-            i += len;
-        } else {
-            kept.push_back(bytes[i++]);
-        }
-    }
-    return kept;
-}
-
 bool designatesG1(std::string_view escape)
 {
     return escape.find_first_of(")-") != std::string_view::npos;
 }
-
-void appendRun(std::string& out, std::u16string_view run);
 
 // Whether yaz has the set an escape sequence designates. yaz takes the designation of a set
 // it does not have without a word, then rejects every byte read in that set; such an escape
@@ -177,6 +159,32 @@ bool designatesKnownSet(std::string_view escape)
     }
     return answer == 1;
 }
+
+// The length of the escape sequence at bytes[i] when it changes to a set yaz has, else 0: an
+// escape to a set yaz does not have is bytes like any other.
+std::size_t setChangeLength(std::string_view bytes, std::size_t i)
+{
+    const std::size_t len = escapeLength(bytes, i);
+    return len && designatesKnownSet(bytes.substr(i, len)) ? len : 0;
+}
+
+// The bytes that are not escape sequences: what a field holds apart from where its sets
+// change.
+std::string withoutEscapes(std::string_view bytes)
+{
+    std::string kept;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t len = bytes[i] == kEscape ? setChangeLength(bytes, i) : 0;
+        if (len) {
+            i += len;
+        } else {
+            kept.push_back(bytes[i++]);
+        }
+    }
+    return kept;
+}
+
+void appendRun(std::string& out, std::u16string_view run);
 
 // How yaz writes a character of the Basic Multilingual Plane as MARC-8.
 enum class Written : unsigned char
@@ -225,8 +233,7 @@ std::u16string decodeCarefully(std::string_view bytes)
     std::string input;
     for (std::size_t i = 0; i < bytes.size();) {
         if (bytes[i] == kEscape) {
-            if (const std::size_t len = escapeLength(bytes, i);
-                len && designatesKnownSet(bytes.substr(i, len))) {
+            if (const std::size_t len = setChangeLength(bytes, i)) {
                 (designatesG1(bytes.substr(i, len)) ? g1 : g0) = bytes.substr(i, len);
                 i += len;
                 continue;
@@ -263,7 +270,7 @@ std::u16string decodeCarefully(std::string_view bytes)
             // A unit may hold escapes (a diacritic before a change of set): the sets they
             // designate are in force after it.
             for (std::size_t j = i; j < i + w; ++j)
-                if (const std::size_t len = bytes[j] == kEscape ? escapeLength(bytes, j) : 0) {
+                if (const std::size_t len = bytes[j] == kEscape ? setChangeLength(bytes, j) : 0) {
                     (designatesG1(bytes.substr(j, len)) ? g1 : g0) = bytes.substr(j, len);
                     j += len - 1;
                 }

@@ -149,6 +149,7 @@ TEST(Encoding, RecordsOfEveryEncodingAreShownInUnicodeAndSavedInTheirOwnBytes)
         {kMarc21Leader, "001", " a\x0D", u"001     a"},
         // An escape to a set yaz does not have is bytes, not a change of set.
         {kMarc21Leader, "001", "a\x1B$&b", u"001    a\u281B$&b"},
+        {kMarc21Leader, "001", "a\x1B))b", u"001    a\u281B))b"},
     };
     for (const auto& [leader, tag, field, shown] : cases) {
         const MarcRecord record = assembleIso(leader, {{"005", "1"}, {tag, field}});
