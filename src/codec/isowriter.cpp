@@ -12,14 +12,26 @@ constexpr unsigned long long kMaxFiveDigits = 99999;
 
 } // namespace
 
+void IsoWriter::reserve(std::size_t fields, std::size_t bytes)
+{
+    m_directory.reserve(fields * kEntryLength);
+    m_fields.reserve(bytes);
+}
+
 bool IsoWriter::add(std::string_view tag, std::string_view content)
 {
-    const unsigned long long length = content.size() + 1;
+    unsigned long long length = content.size() + 1;
     if (length > kMaxFieldLength || m_fields.size() > kMaxFiveDigits)
         return false;
-    char entry[16];
-    std::snprintf(entry, sizeof entry, "%.3s%04llu%05llu", std::string(tag).c_str(), length,
-                  static_cast<unsigned long long>(m_fields.size()));
+    // Written digit by digit: this runs for every field of every record a batch change writes.
+    char entry[kEntryLength];
+    for (std::size_t k = 0; k < 3; ++k)
+        entry[k] = tag[k];
+    unsigned long long start = m_fields.size();
+    for (std::size_t k = 7; k-- > 3; length /= 10)
+        entry[k] = static_cast<char>('0' + length % 10);
+    for (std::size_t k = kEntryLength; k-- > 7; start /= 10)
+        entry[k] = static_cast<char>('0' + start % 10);
     m_directory.append(entry, kEntryLength);
     m_fields += content;
     m_fields.push_back(kFieldTerminator);
@@ -32,11 +44,12 @@ bool IsoWriter::finish(std::string leaderStem, MarcRecord& out) const
     const unsigned long long total = base + m_fields.size() + 1;
     if (total > kMaxFiveDigits)
         return false;
-    char digits[8];
-    std::snprintf(digits, sizeof digits, "%05llu", total);
-    leaderStem.replace(0, 5, digits, 5);
-    std::snprintf(digits, sizeof digits, "%05llu", base);
-    leaderStem.replace(12, 5, digits, 5);
+    const auto writeDigits = [&leaderStem](std::size_t at, unsigned long long value) {
+        for (std::size_t k = at + 5; k-- > at; value /= 10)
+            leaderStem[k] = static_cast<char>('0' + value % 10);
+    };
+    writeDigits(0, total);
+    writeDigits(12, base);
     out.reserve(total);
     out = leaderStem;
     out += m_directory;

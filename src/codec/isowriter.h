@@ -16,8 +16,10 @@ struct BuildTime;
 class IsoWriter final
 {
 public:
-    // Appends a field; false, and nothing written, when it does not fit: a field of 9,999
-    // bytes or more with its terminator, or a start past 99,999.
+    // Room for `fields` fields of `bytes` bytes in all.
+    void reserve(std::size_t fields, std::size_t bytes);
+    // Appends a field under `tag` (three characters); false, and nothing written, when it does not
+    // fit: a field of 9,999 bytes or more with its terminator, or a start past 99,999.
     bool add(std::string_view tag, std::string_view content);
     // The record after `leaderStem` (24 bytes; its record length and base address are
     // written here); false when the record would pass 99,999 bytes.

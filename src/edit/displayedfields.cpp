@@ -46,6 +46,14 @@ void DisplayedFields::appendText(std::u16string& out, Encoding encoding, std::st
             out[i] = kDisplayDelimiter;
 }
 
+void DisplayedFields::appendLeaderText(std::u16string& out, Encoding encoding,
+                                       std::string_view record)
+{
+    const std::string_view leader = record.substr(0, kLeaderLength);
+    if (leader.size() > 5)
+        FieldText::appendForDisplay(out, encoding, leader.substr(5), true);
+}
+
 std::u16string DisplayedFields::indicatorText(std::string_view bytes)
 {
     std::u16string text;

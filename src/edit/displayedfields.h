@@ -33,6 +33,8 @@ public:
     // `bytes` is the field without its field terminators.
     static void appendText(std::u16string& out, Encoding encoding, std::string_view bytes,
                            bool control);
+    // The leader as the display's header line shows it, from position 05 on, appended.
+    static void appendLeaderText(std::u16string& out, Encoding encoding, std::string_view record);
     // The indicators of a data field as its line shows them.
     static std::u16string indicatorText(std::string_view bytes);
 

@@ -89,9 +89,7 @@ void Matcher::forEachValue(std::string_view record, Encoding encoding, Visit&& v
 {
     std::u16string text;
     if (m_search.scope.leader()) {
-        const std::string_view leader = record.substr(0, kLeaderLength);
-        if (leader.size() > 5)
-            DisplayedFields::appendText(text, encoding, leader.substr(5), true);
+        DisplayedFields::appendLeaderText(text, encoding, record);
         visit(std::u16string_view(text));
         return;
     }

@@ -219,6 +219,15 @@ Pattern::Count Pattern::count(std::u16string_view subject) const
 Pattern::Substituted Pattern::substitute(std::u16string_view subject,
                                          std::u16string_view replacement, std::u16string& out) const
 {
+    // Most values do not match: a plain search says so without a substitution's set-up.
+    switch (search(subject)) {
+    case Found::No:
+        return Substituted::Unchanged;
+    case Found::Limit:
+        return Substituted::Limit;
+    case Found::Yes:
+        break;
+    }
     std::uint32_t options = PCRE2_SUBSTITUTE_GLOBAL | PCRE2_SUBSTITUTE_OVERFLOW_LENGTH;
     options |= m_kind == Kind::Expression ? PCRE2_SUBSTITUTE_UNSET_EMPTY : PCRE2_SUBSTITUTE_LITERAL;
     pcre2_match_context* context = pcre2_match_context_copy(m_context);

@@ -25,14 +25,17 @@ EditError errorOf(BuildError error)
 EditOutcome RecordChange::apply(std::string_view record, Encoding encoding,
                                 const BuildTime& now) const
 {
-    if (std::optional<RecordFields> fields = RecordFields::ofBytes(record, encoding)) {
-        const Made made = edit(*fields);
-        EditOutcome outcome;
-        outcome.changes = made.changes;
-        outcome.error = made.error;
-        if (made.error != EditError::None || made.changes == 0)
-            return outcome;
-        if (std::optional<BuildResult> built = fields->build(now)) {
+    // Deciding from the bytes: most records a change does not touch, and are never decoded
+    // whole nor checked for whether the byte form can write them.
+    RecordFields fields = RecordFields::ofBytes(record, encoding);
+    const Made made = edit(fields);
+    EditOutcome outcome;
+    outcome.changes = made.changes;
+    outcome.error = made.error;
+    if (made.error != EditError::None || made.changes == 0)
+        return outcome;
+    if (fields.writableByBytes()) {
+        if (std::optional<BuildResult> built = fields.build(now)) {
             outcome.error = errorOf(built->error);
             if (outcome.error == EditError::None)
                 outcome.record = std::move(built->record);

@@ -79,35 +79,53 @@ RecordFields::RecordFields(std::string_view record, Encoding encoding, bool byte
 {
 }
 
-std::optional<RecordFields> RecordFields::ofBytes(std::string_view record, Encoding encoding)
+void RecordFields::readFields()
 {
-    if (encoding == Encoding::Marc8 || record.size() < kLeaderLength)
-        return std::nullopt;
-    for (std::size_t k = 5; k < kLeaderLength; ++k)
-        if (record[k] < 0x20 || record[k] > 0x7E)
-            return std::nullopt;
-    const DirectoryView dir = directoryOf(record);
-    if (!dir.valid || dir.entries.size() % kEntryLength != 0 || !allDigits(dir.entries))
-        return std::nullopt;
-    RecordFields fields(record, encoding, true);
-    fields.m_fields.reserve(dir.entries.size() / kEntryLength);
-    for (std::size_t e = 0; e < dir.entries.size(); e += kEntryLength) {
-        const FieldSlice slice = fieldAt(record, dir, e);
-        const std::string_view data = slice.data;
-        if (data.empty() || data.back() != kFieldTerminator)
-            return std::nullopt;
-        Field f;
-        f.tag = slice.tag;
-        f.bytes = data.substr(0, data.size() - 1);
-        if (std::memchr(f.bytes.data(), kFieldTerminator, f.bytes.size()) ||
-            std::memchr(f.bytes.data(), kRecordTerminator, f.bytes.size()))
-            return std::nullopt;
-        f.control = tagNumber(f.tag) < 10;
-        if (!(f.control ? keepsControlField(f.bytes) : keepsDataField(f.bytes)))
-            return std::nullopt;
-        fields.m_fields.push_back(std::move(f));
+    std::string scratch;
+    for (DisplayedFields displayed(m_record); displayed.next();) {
+        Field& f = m_fields.emplace_back();
+        f.tag = displayed.tag();
+        f.control = displayed.control();
+        f.slice = displayed.slice();
+        f.bytes = f.slice;
+        if (!f.bytes.empty() && f.bytes.back() == kFieldTerminator)
+            f.bytes.remove_suffix(1);
+        if (std::memchr(f.bytes.data(), kFieldTerminator, f.bytes.size())) {
+            f.bytes = withoutFieldTerminators(f.slice, scratch);
+            f.bytes = m_cleaned.emplace_front(std::move(scratch));
+        }
     }
+}
+
+RecordFields RecordFields::ofBytes(std::string_view record, Encoding encoding)
+{
+    RecordFields fields(record, encoding, true);
+    fields.m_fields.reserve(32);
+    fields.readFields();
     return fields;
+}
+
+bool RecordFields::writableByBytes() const
+{
+    if (m_encoding == Encoding::Marc8 || m_record.size() < kLeaderLength)
+        return false;
+    for (std::size_t k = 5; k < kLeaderLength; ++k)
+        if (m_record[k] < 0x20 || m_record[k] > 0x7E)
+            return false;
+    // Every entry whole, of digits, and shown.
+    const DirectoryView dir = directoryOf(m_record);
+    if (!dir.valid || dir.entries.size() % kEntryLength != 0 || !allDigits(dir.entries) ||
+        m_fields.size() != dir.entries.size() / kEntryLength)
+        return false;
+    for (const Field& f : m_fields) {
+        // One terminator, at the end; no record terminator.
+        if (f.slice.size() != f.bytes.size() + 1 || f.slice.back() != kFieldTerminator ||
+            std::memchr(f.bytes.data(), kRecordTerminator, f.bytes.size()))
+            return false;
+        if (!(f.control ? keepsControlField(f.bytes) : keepsDataField(f.bytes)))
+            return false;
+    }
+    return true;
 }
 
 RecordFields RecordFields::ofText(std::string_view record, Encoding encoding, EditError& error)
@@ -130,16 +148,10 @@ RecordFields RecordFields::ofText(std::string_view record, Encoding encoding, Ed
     fields.m_header = lines[0];
     fields.m_leaderText = fields.m_header.substr(std::min<std::size_t>(7, fields.m_header.size()));
     fields.m_leaderDecoded = true;
+    fields.readFields();
     std::size_t line = 1;
-    std::string scratch;
     std::u16string tagText;
-    for (DisplayedFields displayed(record); displayed.next(); ++line) {
-        Field f;
-        f.tag = displayed.tag();
-        f.control = displayed.control();
-        f.bytes = withoutFieldTerminators(displayed.slice(), scratch);
-        if (f.bytes.data() == scratch.data())
-            f.bytes = fields.m_cleaned.emplace_back(std::move(scratch));
+    for (Field& f : fields.m_fields) {
         tagText.clear();
         FieldText::appendForDisplay(tagText, encoding, f.tag, true);
         f.tagLength = tagText.size();
@@ -152,7 +164,7 @@ RecordFields RecordFields::ofText(std::string_view record, Encoding encoding, Ed
         f.prefix = lines[line].substr(0, prefix);
         f.text = lines[line].substr(prefix);
         f.decoded = true;
-        fields.m_fields.push_back(std::move(f));
+        ++line;
     }
     // A record without fields still has the empty line after its header.
     if (line != lines.size() && !(line == 1 && lines.size() == 2 && lines[1].empty()))
@@ -204,7 +216,7 @@ void RecordFields::add(const AddedField& field)
 const std::u16string& RecordFields::leaderText()
 {
     if (!m_leaderDecoded) {
-        DisplayedFields::appendText(m_leaderText, m_encoding, m_record.substr(5, 19), true);
+        DisplayedFields::appendLeaderText(m_leaderText, m_encoding, m_record);
         m_leaderDecoded = true;
     }
     return m_leaderText;
@@ -307,7 +319,7 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
     std::array<std::vector<std::string_view>, 10> controls;
     std::vector<std::pair<int, std::string_view>> data;
     data.reserve(m_fields.size() + m_added.size());
-    std::deque<std::string> edited;
+    std::forward_list<std::string> edited;
     bool collecting = true;
     for (const Field& f : m_fields) {
         if (f.removed)
@@ -317,7 +329,7 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
             std::optional<std::string> written = editedBytes(f);
             if (!written)
                 return std::nullopt;
-            bytes = edited.emplace_back(std::move(*written));
+            bytes = edited.emplace_front(std::move(*written));
         }
         const int tag = tagNumber(f.tag);
         if (tag >= 10) {
@@ -331,14 +343,15 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
     }
     for (const AddedField* a : m_added)
         data.emplace_back(tagNumber(a->tag), a->bytes[encodingIndex(m_encoding)]);
-    const std::string number = IsoWriter::controlNumber(now);
-    const std::string timestamp = IsoWriter::timestamp(now);
+    std::string number;
+    std::string timestamp;
     if (controls[1].empty())
-        controls[1].push_back(number);
+        controls[1].push_back(number = IsoWriter::controlNumber(now));
     if (controls[5].empty())
-        controls[5].push_back(timestamp);
+        controls[5].push_back(timestamp = IsoWriter::timestamp(now));
 
     IsoWriter writer;
+    writer.reserve(m_fields.size() + m_added.size(), m_record.size() + 256);
     bool fits = true;
     char tag[4] = "000";
     for (int t = 1; t <= 9; ++t) {

@@ -6,7 +6,7 @@
 
 #include <array>
 #include <cstddef>
-#include <deque>
+#include <forward_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -37,12 +37,16 @@ struct AddedField
 class RecordFields final
 {
 public:
-    // The byte form, or nothing when the record is not one it can write (MARC-8, or anything
-    // an unedited save would change beyond renumbering and reordering).
-    static std::optional<RecordFields> ofBytes(std::string_view record, Encoding encoding);
+    // The byte form: the fields as the display shows them, read from the bytes. Any record can
+    // be searched and edited in it; writableByBytes() says whether build() can write it.
+    static RecordFields ofBytes(std::string_view record, Encoding encoding);
     // The text form; `error` is Unreadable when the record's text cannot be split into its
     // fields (an empty record), and the form then holds the fields read so far.
     static RecordFields ofText(std::string_view record, Encoding encoding, EditError& error);
+
+    // Whether the byte form can write the record: not MARC-8, and an unedited save of it would
+    // write every field back byte for byte, only renumbered and reordered.
+    bool writableByBytes() const;
 
     bool byteForm() const { return m_byteForm; }
     Encoding encoding() const { return m_encoding; }
@@ -70,13 +74,14 @@ public:
     void setLeaderText(std::u16string text);
 
     // The record the edited fields make, or, in the byte form, nothing when only the text form
-    // can write it.
+    // can write it (which writableByBytes() tells before, and an edit can still make so).
     std::optional<BuildResult> build(const BuildTime& now) const;
 
 private:
     struct Field
     {
         std::string_view tag;
+        std::string_view slice; // as the directory points at it, terminators included
         std::string_view bytes;
         bool control = false;
         bool removed = false;
@@ -89,6 +94,8 @@ private:
     };
 
     RecordFields(std::string_view record, Encoding encoding, bool byteForm);
+    // Appends the fields the display shows, each with its bytes.
+    void readFields();
     std::optional<BuildResult> buildBytes(const BuildTime& now) const;
     BuildResult buildText(const BuildTime& now) const;
     // The bytes the builder writes for an edited field of the byte form, or nothing when it
@@ -105,7 +112,7 @@ private:
     bool m_leaderDecoded = false;
     bool m_leaderEdited = false;
     bool m_needsText = false;
-    std::deque<std::string> m_cleaned; // text form: field bytes without inner terminators
+    std::forward_list<std::string> m_cleaned; // field bytes without inner terminators
 };
 
 } // namespace bibliora::edit
