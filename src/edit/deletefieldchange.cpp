@@ -35,6 +35,11 @@ bool DeleteFieldChange::takesTag(std::string_view tag) const
     return true;
 }
 
+bool DeleteFieldChange::mayTouch(std::string_view record, Encoding encoding) const
+{
+    return !m_condition || m_condition->matcher->mayOccurIn(record, encoding);
+}
+
 RecordChange::Made DeleteFieldChange::edit(RecordFields& fields) const
 {
     Made made;

@@ -28,6 +28,7 @@ public:
 private:
     DeleteFieldChange() = default;
     Made edit(RecordFields& fields) const override;
+    bool mayTouch(std::string_view record, Encoding encoding) const override;
     bool takesTag(std::string_view tag) const;
 
     std::string m_tags;

@@ -22,11 +22,18 @@ EditError errorOf(BuildError error)
 
 } // namespace
 
+bool RecordChange::mayTouch(std::string_view, Encoding) const
+{
+    return true;
+}
+
 EditOutcome RecordChange::apply(std::string_view record, Encoding encoding,
                                 const BuildTime& now) const
 {
     // Deciding from the bytes: most records a change does not touch, and are never decoded
     // whole nor checked for whether the byte form can write them.
+    if (!mayTouch(record, encoding))
+        return {};
     RecordFields fields = RecordFields::ofBytes(record, encoding);
     const Made made = edit(fields);
     EditOutcome outcome;
@@ -48,6 +55,8 @@ EditOutcome RecordChange::apply(std::string_view record, Encoding encoding,
 EditOutcome RecordChange::applyByText(std::string_view record, Encoding encoding,
                                       const BuildTime& now) const
 {
+    if (!mayTouch(record, encoding))
+        return {};
     EditOutcome outcome;
     EditError unreadable = EditError::None;
     RecordFields fields = RecordFields::ofText(record, encoding, unreadable);

@@ -55,6 +55,9 @@ protected:
     };
     // Makes the change in `fields`, either form, deciding only from their bytes and texts.
     virtual Made edit(RecordFields& fields) const = 0;
+    // False only when edit() would change nothing in `record`: a cheap look at its bytes that
+    // spares most records a change does not touch from being read field by field.
+    virtual bool mayTouch(std::string_view record, Encoding encoding) const;
 };
 
 } // namespace bibliora::edit

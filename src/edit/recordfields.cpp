@@ -8,7 +8,6 @@
 #include "placeholder.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 namespace bibliora::edit {
@@ -317,7 +316,13 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
     // Control fields as the builder collects them: in text order until the first field whose
     // tag is above 100; a later 001-009 replaces an earlier one, but 006 and 007 repeat.
     std::array<std::vector<std::string_view>, 10> controls;
-    std::vector<std::pair<int, std::string_view>> data;
+    struct DataField
+    {
+        int number;
+        std::string_view tag;
+        std::string_view bytes;
+    };
+    std::vector<DataField> data;
     data.reserve(m_fields.size() + m_added.size());
     std::forward_list<std::string> edited;
     bool collecting = true;
@@ -333,7 +338,7 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
         }
         const int tag = tagNumber(f.tag);
         if (tag >= 10) {
-            data.emplace_back(tag, bytes);
+            data.push_back({tag, f.tag, bytes});
         } else if (collecting && tag > 0) {
             if (tag != 6 && tag != 7)
                 controls[tag].clear();
@@ -342,7 +347,7 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
         collecting = collecting && tag <= 100;
     }
     for (const AddedField* a : m_added)
-        data.emplace_back(tagNumber(a->tag), a->bytes[encodingIndex(m_encoding)]);
+        data.push_back({tagNumber(a->tag), a->tag, a->bytes[encodingIndex(m_encoding)]});
     std::string number;
     std::string timestamp;
     if (controls[1].empty())
@@ -360,11 +365,9 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
             fits = fits && writer.add(tag, bytes);
     }
     std::stable_sort(data.begin(), data.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& [t, bytes] : data) {
-        std::snprintf(tag, sizeof tag, "%03d", t);
-        fits = fits && writer.add(tag, bytes);
-    }
+                     [](const DataField& a, const DataField& b) { return a.number < b.number; });
+    for (const DataField& d : data)
+        fits = fits && writer.add(d.tag, d.bytes);
     // The leader's kept positions as the display shows them: its bytes are printable ASCII.
     std::u16string header = u"HEA    ";
     for (char c : m_record.substr(5, kLeaderLength - 5))

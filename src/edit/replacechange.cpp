@@ -48,6 +48,12 @@ bool ReplaceChange::replaceIn(std::u16string_view value, std::u16string& out, bo
     return false;
 }
 
+bool ReplaceChange::mayTouch(std::string_view record, Encoding encoding) const
+{
+    // The leader is not among the bytes the matcher's test looks at.
+    return m_matcher->search().scope.leader() || m_matcher->mayOccurIn(record, encoding);
+}
+
 RecordChange::Made ReplaceChange::edit(RecordFields& fields) const
 {
     Made made;

@@ -27,6 +27,7 @@ public:
 private:
     ReplaceChange() = default;
     Made edit(RecordFields& fields) const override;
+    bool mayTouch(std::string_view record, Encoding encoding) const override;
     // Replaces in one value; false (with `made.error`) when the record must fail.
     bool replaceIn(std::u16string_view value, std::u16string& out, bool& changed, Made& made) const;
 
