@@ -37,12 +37,14 @@ bool DeleteFieldChange::takesTag(std::string_view tag) const
 
 bool DeleteFieldChange::mayTouch(std::string_view record, Encoding encoding) const
 {
-    return !m_condition || m_condition->matcher->mayOccurIn(record, encoding);
+    return !m_condition ||
+           m_condition->matcher->mayOccurIn(DisplayedFields::fieldArea(record), encoding);
 }
 
 RecordChange::Made DeleteFieldChange::edit(RecordFields& fields) const
 {
     Made made;
+    Pattern::Scratch scratch;
     for (std::size_t i = 0; i < fields.size(); ++i) {
         if (fields.removed(i) || !takesTag(fields.tag(i)))
             continue;
@@ -52,17 +54,17 @@ RecordChange::Made DeleteFieldChange::edit(RecordFields& fields) const
                 continue;
             const std::u16string_view text = fields.text(i);
             bool holds = false;
-            DisplayedFields::forEachSubfield(
-                text, [&](std::size_t code, std::size_t value, std::size_t end) {
-                    if (holds || made.error != EditError::None || value - code != 1 ||
-                        text[code] != m_condition->code)
-                        return;
-                    const Pattern::Found found =
-                        m_condition->matcher->matchesValue(text.substr(value, end - value));
-                    holds = found == Pattern::Found::Yes;
-                    if (found == Pattern::Found::Limit)
-                        made.error = EditError::MatchLimit;
-                });
+            DisplayedFields::forEachSubfield(text, [&](std::size_t code, std::size_t value,
+                                                       std::size_t end) {
+                if (holds || made.error != EditError::None || value - code != 1 ||
+                    text[code] != m_condition->code)
+                    return;
+                const Pattern::Found found =
+                    m_condition->matcher->matchesValue(text.substr(value, end - value), scratch);
+                holds = found == Pattern::Found::Yes;
+                if (found == Pattern::Found::Limit)
+                    made.error = EditError::MatchLimit;
+            });
             if (made.error != EditError::None)
                 return made;
             if (!holds)

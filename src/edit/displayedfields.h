@@ -33,6 +33,14 @@ public:
     // `bytes` is the field without its field terminators.
     static void appendText(std::u16string& out, Encoding encoding, std::string_view bytes,
                            bool control);
+    // The bytes any field of `record` lies in: those after the directory (none when the
+    // record has no directory). Looking for a field's bytes there passes over the leader and
+    // the directory's digits.
+    static std::string_view fieldArea(std::string_view record)
+    {
+        const DirectoryView dir = directoryOf(record);
+        return dir.valid ? record.substr(dir.base) : std::string_view();
+    }
     // The leader as the display's header line shows it, from position 05 on, appended.
     static void appendLeaderText(std::u16string& out, Encoding encoding, std::string_view record);
     // The indicators of a data field as its line shows them.

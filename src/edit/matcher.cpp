@@ -110,8 +110,9 @@ bool Matcher::mayOccurIn(std::string_view bytes, Encoding encoding) const
 bool Matcher::matches(std::string_view record, Encoding encoding) const
 {
     bool found = false;
+    Pattern::Scratch scratch;
     forEachValue(record, encoding, [&](std::u16string_view value) {
-        found = m_pattern->search(value) == Pattern::Found::Yes;
+        found = m_pattern->search(value, scratch) == Pattern::Found::Yes;
         return !found;
     });
     return found;
@@ -120,8 +121,9 @@ bool Matcher::matches(std::string_view record, Encoding encoding) const
 MatchCount Matcher::count(std::string_view record, Encoding encoding) const
 {
     MatchCount total;
+    Pattern::Scratch scratch;
     forEachValue(record, encoding, [&](std::u16string_view value) {
-        const Pattern::Count c = m_pattern->count(value);
+        const Pattern::Count c = m_pattern->count(value, scratch);
         total.matches += c.matches;
         total.limit = total.limit || c.limit;
         return true;

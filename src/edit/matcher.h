@@ -57,10 +57,15 @@ public:
     // Every match in scope: non-overlapping matches within each value, added up (whole-value
     // matches count one a value).
     MatchCount count(std::string_view record, Encoding encoding) const;
-    // One value as it is, whatever the scope.
+    // One value as it is, whatever the scope; with the scratch of the caller's values in turn.
+    Pattern::Found matchesValue(std::u16string_view value, Pattern::Scratch& scratch) const
+    {
+        return m_pattern->search(value, scratch);
+    }
     Pattern::Found matchesValue(std::u16string_view value) const
     {
-        return m_pattern->search(value);
+        Pattern::Scratch scratch;
+        return matchesValue(value, scratch);
     }
 
     const Search& search() const { return m_search; }
@@ -94,7 +99,7 @@ void Matcher::forEachValue(std::string_view record, Encoding encoding, Visit&& v
         return;
     }
     const ByteFinder* finder = finderFor(encoding);
-    if (finder && !finder->occursIn(record))
+    if (finder && !finder->occursIn(DisplayedFields::fieldArea(record)))
         return;
     std::string scratch;
     for (DisplayedFields fields(record); fields.next();) {

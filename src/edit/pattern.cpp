@@ -16,42 +16,10 @@ namespace {
 constexpr std::uint32_t kMatchLimit = 2'000'000;
 constexpr std::uint32_t kDepthLimit = 10'000;
 constexpr std::uint32_t kHeapLimitKiB = 32 * 1024;
-constexpr std::size_t kJitStackStart = 32 * 1024;
-constexpr std::size_t kJitStackMax = 1024 * 1024;
 
 PCRE2_SPTR units(std::u16string_view text)
 {
     return reinterpret_cast<PCRE2_SPTR>(text.data());
-}
-
-// The calling thread's match data (one pair: only where a match is is read) and JIT stack.
-struct ThreadState
-{
-    pcre2_match_data* matchData = pcre2_match_data_create(1, nullptr);
-    pcre2_jit_stack* jitStack = nullptr;
-
-    ThreadState() = default;
-    ThreadState(const ThreadState&) = delete;
-    ThreadState& operator=(const ThreadState&) = delete;
-    ~ThreadState()
-    {
-        pcre2_match_data_free(matchData);
-        pcre2_jit_stack_free(jitStack);
-    }
-};
-
-ThreadState& threadState()
-{
-    thread_local ThreadState state;
-    return state;
-}
-
-pcre2_jit_stack* jitStackOfThisThread(void*)
-{
-    ThreadState& state = threadState();
-    if (!state.jitStack)
-        state.jitStack = pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr);
-    return state.jitStack;
 }
 
 std::u16string errorText(int code)
@@ -162,8 +130,20 @@ std::unique_ptr<Pattern> Pattern::compile(std::u16string_view text, Kind kind, b
     pcre2_set_match_limit(pattern->m_context, kMatchLimit);
     pcre2_set_depth_limit(pattern->m_context, kDepthLimit);
     pcre2_set_heap_limit(pattern->m_context, kHeapLimitKiB);
-    pcre2_jit_stack_assign(pattern->m_context, jitStackOfThisThread, nullptr);
     return pattern;
+}
+
+Pattern::Scratch::~Scratch()
+{
+    pcre2_match_data_free(m_data);
+}
+
+// One pair: only where a match is is read; a substitution of an expression makes its own.
+pcre2_match_data* Pattern::Scratch::data()
+{
+    if (!m_data)
+        m_data = pcre2_match_data_create(1, nullptr);
+    return m_data;
 }
 
 Pattern::~Pattern()
@@ -172,19 +152,19 @@ Pattern::~Pattern()
     pcre2_code_free(m_code);
 }
 
-Pattern::Found Pattern::search(std::u16string_view subject) const
+Pattern::Found Pattern::search(std::u16string_view subject, Scratch& scratch) const
 {
-    const int rc = pcre2_match(m_code, units(subject), subject.size(), 0, 0,
-                               threadState().matchData, m_context);
+    const int rc =
+        pcre2_match(m_code, units(subject), subject.size(), 0, 0, scratch.data(), m_context);
     if (rc >= 0)
         return Found::Yes;
     return rc == PCRE2_ERROR_NOMATCH ? Found::No : Found::Limit;
 }
 
-Pattern::Count Pattern::count(std::u16string_view subject) const
+Pattern::Count Pattern::count(std::u16string_view subject, Scratch& scratch) const
 {
     Count result;
-    pcre2_match_data* data = threadState().matchData;
+    pcre2_match_data* data = scratch.data();
     const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
     PCRE2_SIZE offset = 0;
     std::uint32_t options = 0;
@@ -217,10 +197,11 @@ Pattern::Count Pattern::count(std::u16string_view subject) const
 }
 
 Pattern::Substituted Pattern::substitute(std::u16string_view subject,
-                                         std::u16string_view replacement, std::u16string& out) const
+                                         std::u16string_view replacement, std::u16string& out,
+                                         Scratch& scratch) const
 {
     // Most values do not match: a plain search says so without a substitution's set-up.
-    switch (search(subject)) {
+    switch (search(subject, scratch)) {
     case Found::No:
         return Substituted::Unchanged;
     case Found::Limit:
@@ -228,6 +209,8 @@ Pattern::Substituted Pattern::substitute(std::u16string_view subject,
     case Found::Yes:
         break;
     }
+    if (m_kind != Kind::Expression)
+        return substituteLiterally(subject, replacement, out, scratch);
     std::uint32_t options = PCRE2_SUBSTITUTE_GLOBAL | PCRE2_SUBSTITUTE_OVERFLOW_LENGTH;
     options |= m_kind == Kind::Expression ? PCRE2_SUBSTITUTE_UNSET_EMPTY : PCRE2_SUBSTITUTE_LITERAL;
     pcre2_match_context* context = pcre2_match_context_copy(m_context);
@@ -256,6 +239,34 @@ Pattern::Substituted Pattern::substitute(std::u16string_view subject,
     if (rc < 0)
         return Substituted::Limit;
     return rc == 0 || out == subject ? Substituted::Unchanged : Substituted::Changed;
+}
+
+// A literal's matches never overlap and are empty only for an empty whole value, and its
+// replacement was checked when the change was made: the pieces are put together here, without
+// the set-up of pcre2_substitute().
+Pattern::Substituted Pattern::substituteLiterally(std::u16string_view subject,
+                                                  std::u16string_view replacement,
+                                                  std::u16string& out, Scratch& scratch) const
+{
+    pcre2_match_data* data = scratch.data();
+    const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
+    out.clear();
+    std::size_t copied = 0;
+    for (;;) {
+        const int rc =
+            pcre2_match(m_code, units(subject), subject.size(), copied, 0, data, m_context);
+        if (rc == PCRE2_ERROR_NOMATCH)
+            break;
+        if (rc < 0)
+            return Substituted::Limit;
+        out.append(subject.substr(copied, ovector[0] - copied));
+        out.append(replacement);
+        copied = ovector[1];
+        if (ovector[0] == ovector[1])
+            break;
+    }
+    out.append(subject.substr(copied));
+    return out == subject ? Substituted::Unchanged : Substituted::Changed;
 }
 
 std::u16string Pattern::replacementProblem(std::u16string_view replacement) const

@@ -7,6 +7,7 @@
 
 struct pcre2_real_code_16;
 struct pcre2_real_match_context_16;
+struct pcre2_real_match_data_16;
 
 namespace bibliora::edit {
 
@@ -15,8 +16,9 @@ namespace bibliora::edit {
 // runs under a match limit, a depth limit and a heap limit, so an expression that backtracks
 // without end gives up with Limit instead of hanging.
 //
-// Const use is thread-safe: the compiled code and the match context are only read, each
-// calling thread gets its own match data and JIT stack.
+// Const use is thread-safe: the compiled code and the match context are only read; the match
+// data of each call is the caller's (a Scratch, one per thread at a time). JIT code runs on
+// PCRE2's own stack of 32 KiB: an expression that needs more gives up with Limit.
 class Pattern final
 {
 public:
@@ -34,13 +36,28 @@ public:
     Pattern(const Pattern&) = delete;
     Pattern& operator=(const Pattern&) = delete;
 
+    // Where matches are written: made on first use, kept for the calls one caller makes in
+    // turn (the values of a record), freed with it.
+    class Scratch final
+    {
+    public:
+        Scratch() = default;
+        ~Scratch();
+        Scratch(const Scratch&) = delete;
+        Scratch& operator=(const Scratch&) = delete;
+        pcre2_real_match_data_16* data();
+
+    private:
+        pcre2_real_match_data_16* m_data = nullptr;
+    };
+
     enum class Found
     {
         No,
         Yes,
         Limit,
     };
-    Found search(std::u16string_view subject) const;
+    Found search(std::u16string_view subject, Scratch& scratch) const;
 
     // Non-overlapping matches in `subject`, or Limit when the count could not be finished.
     struct Count
@@ -48,7 +65,7 @@ public:
         std::size_t matches = 0;
         bool limit = false;
     };
-    Count count(std::u16string_view subject) const;
+    Count count(std::u16string_view subject, Scratch& scratch) const;
 
     enum class Substituted
     {
@@ -61,7 +78,7 @@ public:
     // the expansion of its $n, ${name} and $$ for an expression. The result is in `out` when
     // Changed.
     Substituted substitute(std::u16string_view subject, std::u16string_view replacement,
-                           std::u16string& out) const;
+                           std::u16string& out, Scratch& scratch) const;
 
     // Checks an expression's replacement before any record sees it: every $ must start $$,
     // $n or ${n} naming a group the expression has, or ${name} / $name naming one. Empty when
@@ -72,6 +89,8 @@ public:
 
 private:
     Pattern() = default;
+    Substituted substituteLiterally(std::u16string_view subject, std::u16string_view replacement,
+                                    std::u16string& out, Scratch& scratch) const;
 
     pcre2_real_code_16* m_code = nullptr;
     pcre2_real_match_context_16* m_context = nullptr;

@@ -28,10 +28,10 @@ std::shared_ptr<const ReplaceChange> ReplaceChange::create(std::shared_ptr<const
 }
 
 bool ReplaceChange::replaceIn(std::u16string_view value, std::u16string& out, bool& changed,
-                              Made& made) const
+                              Made& made, Pattern::Scratch& scratch) const
 {
     changed = false;
-    switch (m_matcher->pattern().substitute(value, m_replacement, out)) {
+    switch (m_matcher->pattern().substitute(value, m_replacement, out, scratch)) {
     case Pattern::Substituted::Unchanged:
         return true;
     case Pattern::Substituted::Changed:
@@ -51,7 +51,8 @@ bool ReplaceChange::replaceIn(std::u16string_view value, std::u16string& out, bo
 bool ReplaceChange::mayTouch(std::string_view record, Encoding encoding) const
 {
     // The leader is not among the bytes the matcher's test looks at.
-    return m_matcher->search().scope.leader() || m_matcher->mayOccurIn(record, encoding);
+    return m_matcher->search().scope.leader() ||
+           m_matcher->mayOccurIn(DisplayedFields::fieldArea(record), encoding);
 }
 
 RecordChange::Made ReplaceChange::edit(RecordFields& fields) const
@@ -60,8 +61,9 @@ RecordChange::Made ReplaceChange::edit(RecordFields& fields) const
     const Scope& scope = m_matcher->search().scope;
     std::u16string replaced;
     bool changed = false;
+    Pattern::Scratch scratch;
     if (scope.leader()) {
-        if (replaceIn(fields.leaderText(), replaced, changed, made) && changed)
+        if (replaceIn(fields.leaderText(), replaced, changed, made, scratch) && changed)
             fields.setLeaderText(std::move(replaced));
         return made;
     }
@@ -74,7 +76,7 @@ RecordChange::Made ReplaceChange::edit(RecordFields& fields) const
         if (fields.control(i)) {
             if (!scope.takesCode({}))
                 continue;
-            if (!replaceIn(text, replaced, changed, made))
+            if (!replaceIn(text, replaced, changed, made, scratch))
                 return made;
             if (changed)
                 fields.setText(i, std::move(replaced));
@@ -85,22 +87,22 @@ RecordChange::Made ReplaceChange::edit(RecordFields& fields) const
         std::size_t copied = 0;
         bool any = false;
         bool failed = false;
-        DisplayedFields::forEachSubfield(
-            text, [&](std::size_t code, std::size_t value, std::size_t end) {
-                const std::u16string_view whole = text;
-                if (failed || !scope.takesCode(whole.substr(code, value - code)))
-                    return;
-                if (!replaceIn(whole.substr(value, end - value), replaced, changed, made)) {
-                    failed = true;
-                    return;
-                }
-                if (!changed)
-                    return;
-                edited.append(whole.substr(copied, value - copied));
-                edited += replaced;
-                copied = end;
-                any = true;
-            });
+        DisplayedFields::forEachSubfield(text, [&](std::size_t code, std::size_t value,
+                                                   std::size_t end) {
+            const std::u16string_view whole = text;
+            if (failed || !scope.takesCode(whole.substr(code, value - code)))
+                return;
+            if (!replaceIn(whole.substr(value, end - value), replaced, changed, made, scratch)) {
+                failed = true;
+                return;
+            }
+            if (!changed)
+                return;
+            edited.append(whole.substr(copied, value - copied));
+            edited += replaced;
+            copied = end;
+            any = true;
+        });
         if (failed)
             return made;
         if (any) {

@@ -29,7 +29,8 @@ private:
     Made edit(RecordFields& fields) const override;
     bool mayTouch(std::string_view record, Encoding encoding) const override;
     // Replaces in one value; false (with `made.error`) when the record must fail.
-    bool replaceIn(std::u16string_view value, std::u16string& out, bool& changed, Made& made) const;
+    bool replaceIn(std::u16string_view value, std::u16string& out, bool& changed, Made& made,
+                   Pattern::Scratch& scratch) const;
 
     std::shared_ptr<const Matcher> m_matcher;
     std::u16string m_replacement;

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #endif
 
+#include <algorithm>
 #include <cstdlib>
 #include <tuple>
 
@@ -41,7 +42,9 @@ protected:
         std::string command = "cd /d \"" + dir.path().string() + "\" && \"" BIBLIORA_CLI "\"";
         for (const std::string& a : args)
             command += " \"" + a + "\""; // no argument here holds a double quote
-        const int status = std::system(("\"" + command + " <stdin >stdout 2>stderr\"").c_str());
+        // In UTF-16, so that arguments outside the ANSI code page (Chinese, "■") arrive whole.
+        const std::u16string wide = Gbk::fromUtf8("\"" + command + " <stdin >stdout 2>stderr\"");
+        const int status = _wsystem(reinterpret_cast<const wchar_t*>(wide.c_str()));
 #else
         std::string command = "cd '" + dir.path().string() + "' && '" BIBLIORA_CLI "'";
         for (const std::string& a : args)
@@ -175,8 +178,10 @@ protected:
         const std::string in = dir.write("in.iso", support::asLines(input)).string();
         std::filesystem::remove(dir.path() / "out.iso");
         args.insert(args.begin() + 1, {in, "out.iso", "--now", kNowArg});
-        const auto [status, out, err] = run(args);
+        auto [status, out, err] = run(args);
         EXPECT_EQ(out, "");
+        // Standard error is text: Windows writes CR LF.
+        err.erase(std::remove(err.begin(), err.end(), '\r'), err.end());
         return {status, support::readBytes(dir.path() / "out.iso"), err};
     }
 
@@ -253,6 +258,7 @@ TEST_F(EditCommands, RefuseBadArgumentsAndOutputThatIsTheInput)
         const auto [status, stdOut, err] = run(args);
         EXPECT_TRUE(status == 2 && stdOut.empty() && !err.empty()) << args[0] << " " << err;
         EXPECT_FALSE(std::filesystem::exists(out)) << args.back();
+        std::filesystem::remove(out);
     }
     EXPECT_NE(std::get<2>(run(bad[2])).find("正则表达式有误（第 4 个字符处）"), std::string::npos);
     EXPECT_EQ(support::readBytes(file), first + second) << "the input is never written";
