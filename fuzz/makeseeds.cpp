@@ -1,7 +1,7 @@
 // Writes seed inputs for the fuzz targets from MARC files: each file whole for the reader and
-// the checker,
-// and each of its first records for the look-up and display targets, and its display text
-// (as UTF-8 and as UTF-16) for the builder. File names are content hashes, so running it
+// the checker, and each of its first records for the look-up and display targets, its display
+// text (as UTF-8 and as UTF-16) for the builder, and a few searches and changes over it for
+// the edit target. File names are content hashes, so running it
 // again over the same files adds nothing.
 //
 //   bibliora-fuzz-seeds OUTDIR FILE...
@@ -63,6 +63,20 @@ int main(int argc, char** argv)
                 utf16.push_back(static_cast<char>(c >> 8));
             }
             writeSeed(out / "builder", utf16);
+            // Mode, scope or tag, expression, replacement or line (see editProblem).
+            for (const std::string& edit :
+                 {std::string("\x00\x00\x03\xE7\x9A\x84\x03\xE4\xB9\x8B", 10),
+                  std::string("\x06\x02\x0C\\p{Han}(\\d+)\x04<$1>", 20),
+                  std::string("\x10\x00\x01x\x0C"
+                              "905 __ \xE2\x96\xA0"
+                              "aX",
+                              17),
+                  std::string("\x20\x18\x01x\x00", 5),
+                  std::string("\x31\x00\x01"
+                              "a\x02"
+                              "1_",
+                              7)})
+                writeSeed(out / "edit", edit + r);
         });
     }
     return 0;

@@ -1,5 +1,6 @@
 #include "fuzzchecks.h"
 
+#include "edit.h"
 #include "filechecker.h"
 #include "isocheck.h"
 #include "recordchecker.h"
@@ -166,6 +167,89 @@ std::string checkerProblem(std::string_view input)
             problem = "checking a record again finds other problems";
     });
     return problem;
+}
+
+namespace {
+
+// The next length-prefixed piece of `input`, as text.
+std::u16string nextText(std::string_view& input)
+{
+    if (input.empty())
+        return {};
+    const std::size_t n =
+        std::min<std::size_t>(static_cast<unsigned char>(input[0]), input.size() - 1);
+    const std::u16string text = Gbk::fromUtf8(input.substr(1, n));
+    input.remove_prefix(1 + n);
+    return text;
+}
+
+std::shared_ptr<const edit::RecordChange>
+editChangeFor(unsigned kind, unsigned pick, const std::shared_ptr<const edit::Matcher>& matcher,
+              const std::u16string& text)
+{
+    static const char16_t* const kTags[] = {u"200", u"001", u"005", u"9XX",
+                                            u"2X0", u"XXX", u"245", u"008"};
+    const std::u16string tag = kTags[pick % 8];
+    std::u16string error;
+    switch (kind) {
+    case 0:
+    case 1:
+        return edit::ReplaceChange::create(matcher, text, error);
+    case 2:
+    case 3:
+        return edit::AddFieldChange::create(text, kind == 3, error);
+    case 4:
+        return edit::DeleteFieldChange::create(tag, std::nullopt, error);
+    case 5:
+        return edit::DeleteFieldChange::create(
+            tag, edit::DeleteFieldChange::Condition{text.empty() ? u'a' : text[0], matcher}, error);
+    default:
+        return edit::IndicatorChange::create(tag == u"XXX" ? u"700" : tag, text.substr(0, 2),
+                                             error);
+    }
+}
+
+} // namespace
+
+std::string editProblem(std::string_view input)
+{
+    if (input.size() < 2)
+        return {};
+    const auto mode = static_cast<unsigned char>(input[0]);
+    const auto pick = static_cast<unsigned char>(input[1]);
+    input.remove_prefix(2);
+    static const char16_t* const kScopes[] = {u"",    u"200", u"200$a", u"LDR",
+                                              u"008", u"001", u"245$a", u"9XA"};
+    edit::Search search;
+    search.mode = static_cast<edit::MatchMode>(std::min(mode & 3, 2));
+    search.caseSensitive = (mode & 4) == 0;
+    std::u16string error;
+    search.scope = edit::Scope::parse(kScopes[pick % 8], error).value_or(edit::Scope());
+    search.text = nextText(input);
+    const std::u16string text = nextText(input);
+    const std::string_view record = input;
+    const unsigned forced = mode >> 6;
+    const Encoding encoding =
+        forced == 0 ? detectEncoding(record) : static_cast<Encoding>(forced - 1);
+
+    const auto matcher = edit::Matcher::create(search, error);
+    if (!matcher)
+        return {};
+    const edit::MatchCount count = matcher->count(record, encoding);
+    if (!count.limit && matcher->matches(record, encoding) != (count.matches > 0))
+        return "matches() and count() disagree";
+    const auto change = editChangeFor((mode >> 3) & 7, pick >> 3, matcher, text);
+    if (!change)
+        return {};
+    const edit::EditOutcome fast = change->apply(record, encoding, kClock);
+    const edit::EditOutcome slow = change->applyByText(record, encoding, kClock);
+    if (fast.record != slow.record || fast.changes != slow.changes || fast.error != slow.error)
+        return "the byte form and the text form of a change differ";
+    if (!fast.changed())
+        return fast.record.empty() ? std::string() : "a record not changed was rebuilt";
+    if (std::string problem = wellFormedProblem(fast.record); !problem.empty())
+        return "changed record is not well formed: " + problem;
+    return stableSaveProblem(fast.record, encoding);
 }
 
 void abortOnProblem(const std::string& problem)

@@ -51,6 +51,15 @@ std::string builderProblem(std::string_view input);
 // (as after a save) finds what checking it found, duplicates aside.
 std::string checkerProblem(std::string_view input);
 
+// A change over one record: the first byte picks the search mode (bits 0-1), ignoring case
+// (bit 2), the kind of change (bits 3-5) and the encoding (bits 6-7: as detected, or forced);
+// the second picks the scope or tag; then the expression and the replacement or field line,
+// each as a length byte and that many bytes of UTF-8; the rest is the record. A refused search
+// or change passes. The byte form and the text form give the same outcome; a changed record
+// is well formed and a save keeps it stable; an untouched record is not rebuilt; matches()
+// agrees with count().
+std::string editProblem(std::string_view input);
+
 // For the fuzz targets: a problem ends the run as a crash that libFuzzer records, with the
 // problem on standard error.
 void abortOnProblem(const std::string& problem);

@@ -11,9 +11,12 @@ Arguments::Arguments(const std::vector<std::string>& args,
     const auto known = [](std::initializer_list<std::string_view> names, const std::string& a) {
         return std::find(names.begin(), names.end(), a) != names.end();
     };
+    bool options = true;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        if (a.size() < 2 || a.compare(0, 2, "--") != 0) {
+        if (options && a == "--") {
+            options = false;
+        } else if (!options || a.size() < 2 || a.compare(0, 2, "--") != 0) {
             m_operands.push_back(a);
         } else if (known(flags, a)) {
             m_options.emplace_back(a, std::string());

@@ -10,7 +10,8 @@
 namespace bibliora::cli {
 
 // A command's arguments: options ("--name" alone, or "--name VALUE") anywhere among the
-// operands. An option the command does not know, or one without its value, is an error;
+// operands, until a "--" after which every argument is an operand (one that starts with "-"
+// included). An option the command does not know, or one without its value, is an error;
 // the last of a repeated option counts.
 class Arguments final
 {

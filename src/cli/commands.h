@@ -12,6 +12,9 @@ int showCommand(const std::vector<std::string>& args);
 int resaveCommand(const std::vector<std::string>& args);
 int buildCommand(const std::vector<std::string>& args);
 int checkCommand(const std::vector<std::string>& args);
+int replaceCommand(const std::vector<std::string>& args);
+int addFieldCommand(const std::vector<std::string>& args);
+int deleteFieldCommand(const std::vector<std::string>& args);
 
 const char* usageText();
 int usageError(const std::string& message);

@@ -30,8 +30,10 @@ struct Command
 };
 
 constexpr Command kCommands[] = {
-    {"list", cli::listCommand},     {"show", cli::showCommand},   {"check", cli::checkCommand},
-    {"resave", cli::resaveCommand}, {"build", cli::buildCommand},
+    {"list", cli::listCommand},          {"show", cli::showCommand},
+    {"check", cli::checkCommand},        {"resave", cli::resaveCommand},
+    {"build", cli::buildCommand},        {"replace", cli::replaceCommand},
+    {"add-field", cli::addFieldCommand}, {"delete-field", cli::deleteFieldCommand},
 };
 
 std::vector<std::string> arguments(int argc, char** argv)
@@ -78,7 +80,10 @@ int main(int argc, char** argv)
             return command.run(std::vector<std::string>(args.begin() + 1, args.end()));
         } catch (const std::exception& e) {
             cli::complain(e.what());
-            return name == "check" ? 2 : 1;
+            return name == "check" || name == "replace" || name == "add-field" ||
+                           name == "delete-field"
+                       ? 2
+                       : 1;
         }
     }
     return cli::usageError("unknown command: " + name);

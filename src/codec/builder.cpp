@@ -5,6 +5,7 @@
 
 #include "fieldtext.h"
 #include "gbk.h"
+#include "isowriter.h"
 #include "placeholder.h"
 
 #include <algorithm>
@@ -14,9 +15,6 @@
 
 namespace bibliora {
 namespace {
-
-constexpr unsigned long long kMaxFieldLength = 9999;
-constexpr unsigned long long kMaxFiveDigits = 99999;
 
 std::u16string_view trimSpaces(std::u16string_view s)
 {
@@ -69,14 +67,6 @@ bool droppedFromLines(char16_t c)
            c == placeholderFor(kRecordTerminator) || c == placeholderFor(kFieldTerminator);
 }
 
-// A leader character taken from the text: the leader must stay 24 ASCII bytes, so a character
-// that would change its length or break the line (CR, LF, Chinese) becomes a blank, as "?"
-// and "#" do.
-char leaderCharacter(char16_t c)
-{
-    return c > 0x20 && c < 0x7F && c != u'?' && c != u'#' ? static_cast<char>(c) : ' ';
-}
-
 // The value of a control-field line. On a line as the display writes it (tag, four spaces,
 // value) the value is everything after the four spaces, so blanks at either end of an 008 or
 // a control number stay; a line typed another way is trimmed.
@@ -86,48 +76,6 @@ std::u16string_view controlValue(std::u16string_view line)
         return line.substr(7);
     return line.size() > 3 ? trimSpaces(line.substr(3)) : std::u16string_view();
 }
-
-class Writer
-{
-public:
-    bool add(std::string_view tag, const std::string& content)
-    {
-        const unsigned long long length = content.size() + 1;
-        if (length > kMaxFieldLength || m_fields.size() > kMaxFiveDigits)
-            return false;
-        char entry[16];
-        std::snprintf(entry, sizeof entry, "%.3s%04llu%05llu", std::string(tag).c_str(), length,
-                      static_cast<unsigned long long>(m_fields.size()));
-        m_directory.append(entry, kEntryLength);
-        m_fields += content;
-        m_fields.push_back(kFieldTerminator);
-        return true;
-    }
-
-    bool finish(std::string leaderStem, MarcRecord& out) const
-    {
-        const unsigned long long base = kLeaderLength + m_directory.size() + 1;
-        const unsigned long long total = base + m_fields.size() + 1;
-        if (total > kMaxFiveDigits)
-            return false;
-        char digits[8];
-        std::snprintf(digits, sizeof digits, "%05llu", total);
-        leaderStem.replace(0, 5, digits, 5);
-        std::snprintf(digits, sizeof digits, "%05llu", base);
-        leaderStem.replace(12, 5, digits, 5);
-        out.reserve(total);
-        out = leaderStem;
-        out += m_directory;
-        out.push_back(kFieldTerminator);
-        out += m_fields;
-        out.push_back(kRecordTerminator);
-        return true;
-    }
-
-private:
-    std::string m_directory;
-    std::string m_fields;
-};
 
 // Positions 5-9 come from characters 8-12 of the text; 17-19 and 23 from the header line
 // when it is long enough to hold them (the display writes leader position k at character
@@ -140,22 +88,15 @@ std::string leaderStemFor(std::u16string_view text, std::u16string_view header)
     std::u16string_view x = text.substr(7, 5);
     stem = "00000";
     for (char16_t c : x)
-        stem.push_back(leaderCharacter(c));
+        stem.push_back(IsoWriter::leaderCharacter(c));
     stem.append(5 - x.size(), ' ');
     stem += "2200000   450 ";
     if (header.size() >= 22)
         for (std::size_t k = 17; k <= 19; ++k)
-            stem[k] = leaderCharacter(header[k + 2]);
+            stem[k] = IsoWriter::leaderCharacter(header[k + 2]);
     if (header.size() >= 26)
-        stem[23] = leaderCharacter(header[25]);
+        stem[23] = IsoWriter::leaderCharacter(header[25]);
     return stem;
-}
-
-std::string twoDigits(int v)
-{
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "%02d", v);
-    return buf;
 }
 
 } // namespace
@@ -202,16 +143,11 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
             break;
     }
     if (controls[1].empty())
-        controls[1].push_back(u"01" + Gbk::fromUtf8(twoDigits(now.hour) + twoDigits(now.minute) +
-                                                    twoDigits(now.second)));
-    if (controls[5].empty()) {
-        char stamp[32];
-        std::snprintf(stamp, sizeof stamp, "%04d%02d%02d%02d%02d%02d.0", now.year, now.month,
-                      now.day, now.hour, now.minute, now.second);
-        controls[5].push_back(Gbk::fromUtf8(stamp));
-    }
+        controls[1].push_back(Gbk::fromUtf8(IsoWriter::controlNumber(now)));
+    if (controls[5].empty())
+        controls[5].push_back(Gbk::fromUtf8(IsoWriter::timestamp(now)));
 
-    Writer writer;
+    IsoWriter writer;
     std::string content;
     // The display shows a subfield delimiter in a control field as "■" and reads "■" back as
     // itself, so a delimiter pasted into a control line, or typed as its placeholder, is
@@ -299,18 +235,28 @@ MarcRecord buildIsoRecord(std::u16string_view text, const BuildTime& now, Encodi
 BuildResult rebuildRecord(std::u16string_view text, Encoding encoding, const BuildTime& now)
 {
     BuildResult result = buildIsoRecordChecked(text, now, encoding);
+    if (encoding == Encoding::Utf8 && result.error == BuildError::None)
+        keepUtf8Declared(result.record);
+    return result;
+}
+
+void keepUtf8Declared(MarcRecord& record)
+{
     // A field cut inside a character (by a directory that counted characters, not bytes)
     // keeps its bytes, so the record is no longer well-formed UTF-8 throughout; leader/09 "a"
     // then says what the bytes alone no longer do.
     constexpr std::size_t kCharacterCoding = 9; // leader/09
-    if (encoding == Encoding::Utf8 && result.error == BuildError::None &&
-        detectEncoding(result.record) != Encoding::Utf8) {
-        const char written = result.record[kCharacterCoding];
-        result.record[kCharacterCoding] = 'a';
-        if (detectEncoding(result.record) != Encoding::Utf8)
-            result.record[kCharacterCoding] = written;
-    }
-    return result;
+    if (record.size() <= kCharacterCoding || detectEncoding(record) == Encoding::Utf8)
+        return;
+    const char written = record[kCharacterCoding];
+    record[kCharacterCoding] = 'a';
+    if (detectEncoding(record) != Encoding::Utf8)
+        record[kCharacterCoding] = written;
+}
+
+std::string leaderStemFor(std::u16string_view header)
+{
+    return leaderStemFor(header, header);
 }
 
 std::u16string recordAsPlainText(std::string_view record, Encoding encoding, const BuildTime& now)

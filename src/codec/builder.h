@@ -49,6 +49,16 @@ MarcRecord buildIsoRecord(std::u16string_view text, const BuildTime& now,
 // encoding.
 BuildResult rebuildRecord(std::u16string_view text, Encoding encoding, const BuildTime& now);
 
+// What rebuildRecord() does to a record built in UTF-8: when a field cut inside a character
+// leaves its bytes no longer UTF-8 throughout, leader/09 "a" says it is.
+void keepUtf8Declared(MarcRecord& record);
+
+// The leader a build writes for a text whose first line is `header` ("HEA", four blanks and
+// leader positions 05-23, as the display shows it): positions 05-09, 17-19 and 23 from the
+// line, the rest the builder's own; the record length and base address are zeros until the
+// record is written (IsoWriter::finish).
+std::string leaderStemFor(std::u16string_view header);
+
 // The record, read in `encoding`, as plain text, for the clipboard: GBK and UTF-8 records
 // decoded; a MARC-8 record, which has no plain-text form, as it would be saved in UTF-8
 // (leader/09 "a", lengths counting UTF-8 bytes).

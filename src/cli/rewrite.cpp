@@ -1,0 +1,67 @@
+#include "rewrite.h"
+
+#include "commands.h"
+#include "input.h"
+#include "output.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace bibliora::cli {
+namespace {
+
+std::FILE* openForAppending(const std::string& path)
+{
+#ifdef _WIN32
+    return _wfopen(fsPath(path).c_str(), L"ab");
+#else
+    return std::fopen(path.c_str(), "ab");
+#endif
+}
+
+// Appending to the file being read would read the appended records again.
+bool sameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    const std::filesystem::path pa = fsPath(a);
+    const std::filesystem::path pb = fsPath(b);
+    return std::filesystem::exists(pa, ec) && std::filesystem::exists(pb, ec) &&
+           std::filesystem::equivalent(pa, pb, ec);
+}
+
+} // namespace
+
+int rewriteFile(const std::string& path, const std::string& target, int failure,
+                const RecordRewrite& rewrite, RewriteTotals& totals)
+{
+    if (sameFile(path, target))
+        return usageError("OUT must not be FILE: " + target);
+    if (const std::string why = unreadableBecause(path); !why.empty()) {
+        complain(path + ": " + why);
+        return failure;
+    }
+    std::FILE* file = openForAppending(target);
+    if (!file) {
+        complain(target + ": cannot be opened for appending");
+        return failure;
+    }
+    bool written = true;
+    const bool read = forEachRecord(path, [&](std::int64_t n, MarcRecord& record, Encoding e) {
+        const Rewritten result = rewrite(record, e);
+        if (!result.failure.empty()) {
+            complain("record " + std::to_string(n) + " written unchanged: " + result.failure);
+            totals.failed = true;
+        } else if (result.rebuilt) {
+            totals.changes += result.changes;
+            ++totals.records;
+        }
+        if (record.empty() || record.back() != kRecordTerminator)
+            record.push_back(kRecordTerminator);
+        record += "\r\n";
+        written = written && std::fwrite(record.data(), 1, record.size(), file) == record.size();
+    });
+    written = std::fclose(file) == 0 && written;
+    return finishReading(path, read, target, written, failure);
+}
+
+} // namespace bibliora::cli

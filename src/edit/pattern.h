@@ -1,0 +1,105 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <string_view>
+
+struct pcre2_real_code_16;
+struct pcre2_real_match_context_16;
+struct pcre2_real_match_data_16;
+
+namespace bibliora::edit {
+
+// A compiled PCRE2 pattern over UTF-16 text (UTF and Unicode properties on, so a Chinese
+// character is one character and \p{Han} works; JIT-compiled where PCRE2 can). Every match
+// runs under a match limit, a depth limit and a heap limit, so an expression that backtracks
+// without end gives up with Limit instead of hanging.
+//
+// Const use is thread-safe: the compiled code and the match context are only read; the match
+// data of each call is the caller's (a Scratch, one per thread at a time). JIT code runs on
+// PCRE2's own stack of 32 KiB: an expression that needs more gives up with Limit.
+class Pattern final
+{
+public:
+    enum class Kind
+    {
+        Literal,      // the text itself, found anywhere
+        WholeLiteral, // the text itself, as the whole subject
+        Expression,   // a regular expression
+    };
+
+    // The pattern, or null with `error` saying why (Chinese, with PCRE2's own message).
+    static std::unique_ptr<Pattern> compile(std::u16string_view text, Kind kind, bool caseSensitive,
+                                            std::u16string& error);
+    ~Pattern();
+    Pattern(const Pattern&) = delete;
+    Pattern& operator=(const Pattern&) = delete;
+
+    // Where matches are written: made on first use, kept for the calls one caller makes in
+    // turn (the values of a record), freed with it.
+    class Scratch final
+    {
+    public:
+        Scratch() = default;
+        ~Scratch();
+        Scratch(const Scratch&) = delete;
+        Scratch& operator=(const Scratch&) = delete;
+        pcre2_real_match_data_16* data();
+
+    private:
+        pcre2_real_match_data_16* m_data = nullptr;
+    };
+
+    enum class Found
+    {
+        No,
+        Yes,
+        Limit,
+    };
+    Found search(std::u16string_view subject, Scratch& scratch) const;
+
+    // Non-overlapping matches in `subject`, or Limit when the count could not be finished.
+    struct Count
+    {
+        std::size_t matches = 0;
+        bool limit = false;
+    };
+    Count count(std::u16string_view subject, Scratch& scratch) const;
+
+    enum class Substituted
+    {
+        Unchanged, // no match, or every match replaced by what it was
+        Changed,
+        Limit,
+        Structure, // a replacement would hold a character that is structure (see isStructure)
+    };
+    // Every match in `subject` replaced: by `replacement` as it is for the literal kinds, by
+    // the expansion of its $n, ${name} and $$ for an expression. The result is in `out` when
+    // Changed.
+    Substituted substitute(std::u16string_view subject, std::u16string_view replacement,
+                           std::u16string& out, Scratch& scratch) const;
+
+    // Checks an expression's replacement before any record sees it: every $ must start $$,
+    // $n or ${n} naming a group the expression has, or ${name} / $name naming one. Empty when
+    // it is good, else the message (Chinese).
+    std::u16string replacementProblem(std::u16string_view replacement) const;
+
+    Kind kind() const { return m_kind; }
+
+private:
+    Pattern() = default;
+    Substituted substituteLiterally(std::u16string_view subject, std::u16string_view replacement,
+                                    std::u16string& out, Scratch& scratch) const;
+
+    pcre2_real_code_16* m_code = nullptr;
+    pcre2_real_match_context_16* m_context = nullptr;
+    Kind m_kind = Kind::Literal;
+};
+
+// Characters no value may gain from a replacement: "■" (the display's subfield delimiter), the
+// subfield delimiter, field and record terminators, CR, LF and the byte placeholders
+// U+2800-U+28FF. Each would change the record's structure when it is saved.
+bool isStructure(char16_t c);
+
+} // namespace bibliora::edit
