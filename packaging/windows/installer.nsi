@@ -94,6 +94,7 @@ Section "Uninstall"
   Delete "$INSTDIR\*.dll"
   Delete "$INSTDIR\qt.conf"
   Delete "$INSTDIR\README.txt"
+  Delete "$INSTDIR\LICENSE.txt"
   RMDir "$INSTDIR"
 
   ReadRegStr $0 HKLM "Software\Classes\.mrc" ""

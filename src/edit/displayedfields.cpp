@@ -27,8 +27,14 @@ bool DisplayedFields::next()
         m_field = fieldAt(m_record, m_dir, entryStart);
         if (!m_field.numbersValid || m_field.data.empty())
             continue;
-        const auto tagNumber = parseNumber(m_field.tag);
-        m_control = !tagNumber || *tagNumber < 10;
+        const std::string_view tag = m_field.tag;
+        if (tag.size() == 3 && tag[0] >= '0' && tag[0] <= '9' && tag[1] >= '0' && tag[1] <= '9' &&
+            tag[2] >= '0' && tag[2] <= '9') {
+            m_control = tag[0] == '0' && tag[1] == '0'; // the usual tag, read without parsing
+        } else {
+            const auto tagNumber = parseNumber(tag);
+            m_control = !tagNumber || *tagNumber < 10;
+        }
         return true;
     }
     m_index = m_count;

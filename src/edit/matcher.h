@@ -51,8 +51,9 @@ public:
     // Contains text, an invalid expression (with PCRE2's message).
     static std::shared_ptr<const Matcher> create(const Search& search, std::u16string& error);
 
-    // Whether anything in scope matches. For the literal modes, a record whose bytes cannot
-    // hold the text is passed over without decoding it.
+    // Whether anything in scope matches (a value on which an expression reached its limit
+    // does not; count() tells). For the literal modes, a record whose bytes cannot hold the
+    // text is passed over without decoding it.
     bool matches(std::string_view record, Encoding encoding) const;
     // Every match in scope: non-overlapping matches within each value, added up (whole-value
     // matches count one a value).

@@ -193,3 +193,21 @@ TEST(Replace, ARecordNotTouchedIsNotRebuilt)
     EXPECT_TRUE(none.record.empty());
     EXPECT_EQ(applied(*replacing(u"附注", u"X"), odd).error, EditError::EmptySubfield);
 }
+
+TEST(Replace, OneChangeServesSeveralThreads)
+{
+    const MarcRecord r = record(kFields);
+    const auto change = replacing(u"(\\p{Han})著", u"$1撰", MatchMode::Regex);
+    const MarcRecord expected = change->apply(r, Encoding::Gbk, kNow).record;
+    ASSERT_FALSE(expected.empty());
+    std::atomic<int> same{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 100; ++i)
+                same += change->apply(r, Encoding::Gbk, kNow).record == expected ? 1 : 0;
+        });
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(same, 400);
+}
