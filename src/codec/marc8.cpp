@@ -10,6 +10,8 @@
 #include <memory>
 #include <optional>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 namespace bibliora {
 namespace {
@@ -408,14 +410,23 @@ std::u16string Marc8::decode(std::string_view bytes)
 void Marc8::appendEncoded(std::string& out, std::u16string_view text)
 {
     std::size_t runStart = 0;
+    std::vector<std::size_t> escapes; // where a placeholder wrote the byte ESC
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (!isPlaceholder(text[i]))
             continue;
         appendRun(out, text.substr(runStart, i - runStart));
+        if (text[i] - kPlaceholderBase == kEscape)
+            escapes.push_back(out.size());
         out.push_back(static_cast<char>(text[i] - kPlaceholderBase));
         runStart = i + 1;
     }
     appendRun(out, text.substr(runStart));
+    // An ESC that was bytes, not a change of set, where the text now written after it would
+    // make it one (its neighbours were bytes the display leaves out, a terminator in a field):
+    // written as its reference, so that the bytes after it keep their meaning.
+    for (auto p = escapes.rbegin(); p != escapes.rend(); ++p)
+        if (setChangeLength(out, *p))
+            out.replace(*p, 1, "&#x1B;");
 }
 
 } // namespace bibliora

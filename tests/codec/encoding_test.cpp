@@ -171,6 +171,12 @@ TEST(Encoding, RecordsOfEveryEncodingAreShownInUnicodeAndSavedInTheirOwnBytes)
                                         Encoding::Marc8),
                          "007"),
               "a&#x25A0;b");
+    // An ESC kept as a byte, where what follows it would now make it a change of set (here the
+    // terminator that stood between them is gone), becomes its reference instead.
+    EXPECT_EQ(fieldBytes(buildIsoRecord(u"HEA    nam  22        4500\r\n580 __ ■\u281B(2\r\n", kNow,
+                                        Encoding::Marc8),
+                         "580"),
+              "  \037&#x1B;(2");
     EXPECT_EQ(detectEncoding(built), Encoding::Marc8);
     // Lone bytes amid EACC's three-byte characters, which yaz skips, are kept: the save
     // returns to ASCII before each.

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "recordstore.h"
+
+#include <QString>
+#include <cstdint>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+namespace bibliora {
+
+// One change of the list's records, made by a command and handed whole to
+// RecordModel::apply, which makes it one step that undo takes back: a save, a deletion, a
+// replacement, a replace-all, a batch change. Rows are the model's 0-based rows as they are
+// when the change is applied. New record bytes go into a store of the change's own, which
+// the model takes over without copying them again.
+class ListChange final
+{
+public:
+    // `name` is what the menu shows after 撤销 and 重做 ("保存", "全部替换").
+    explicit ListChange(QString name);
+
+    // The record of `row` becomes `bytes`, written in the row's encoding. The number column
+    // then shows `sequence` when given (a save numbers the row by its position), else what it
+    // showed. Each row at most once.
+    void replace(std::size_t row, std::string_view bytes,
+                 std::optional<std::int32_t> sequence = std::nullopt);
+    // The row goes. Each row at most once, in any order.
+    void remove(std::size_t row);
+    // The record shown (the form's NowRow) before the change and after it, which undo and
+    // redo show again.
+    void setShownRows(int before, int after);
+
+    const QString& name() const { return m_name; }
+    bool empty() const { return m_replaced.empty() && m_removed.empty(); }
+    std::size_t replacedCount() const { return m_replaced.size(); }
+    std::size_t removedCount() const { return m_removed.size(); }
+
+private:
+    friend class RecordModel;
+
+    struct Replacement
+    {
+        std::size_t row;
+        RecordStore::Slot bytes;
+        std::optional<std::int32_t> sequence;
+    };
+
+    QString m_name;
+    RecordStore m_bytes;
+    std::vector<Replacement> m_replaced;
+    std::vector<std::size_t> m_removed;
+    int m_shownBefore = 0;
+    int m_shownAfter = 0;
+};
+
+} // namespace bibliora
