@@ -2,6 +2,7 @@
 
 #include "checkwindow.h"
 #include "codec.h"
+#include "editjob.h"
 #include "exporter.h"
 #include "findfrm.h"
 #include "fonts.h"
@@ -15,9 +16,11 @@
 #include "qtskin.h"
 #include "recordnumberbox.h"
 #include "recordtext.h"
+#include "replacedialog.h"
 #include "twips.h"
 #include "undokeys.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
@@ -146,9 +149,12 @@ void BrowserForm::createControls()
     connect(m_menu->check(), &QAction::triggered, m_checkWindow, &CheckWindow::checkAll);
     connect(m_checkWindow, &CheckWindow::recordActivated, this, &BrowserForm::showFoundRow);
 
-    auto* undoKeys = new UndoKeys(m_menu->undo(), m_menu->redo(), this);
+    m_undoKeys = new UndoKeys(m_menu->undo(), m_menu->redo(), this);
     for (QWidget* box : std::initializer_list<QWidget*>{m_pathBox, m_numberBox, m_recordText})
-        undoKeys->watch(box);
+        m_undoKeys->watch(box);
+    connect(m_menu->replace(), &QAction::triggered, this, &BrowserForm::replaceCommand);
+    m_editJob = new EditJob(m_grid->model(), this);
+    connect(m_editJob, &EditJob::finished, this, &BrowserForm::editFinished);
     connect(m_menu->undo(), &QAction::triggered, this, &BrowserForm::undoCommand);
     connect(m_menu->redo(), &QAction::triggered, this, &BrowserForm::redoCommand);
     connect(&m_grid->model(), &RecordModel::historyChanged, this, &BrowserForm::updateUndoEntries);
@@ -277,6 +283,10 @@ void BrowserForm::setState(State state)
         button->setEnabled(idle);
     m_pathBox->setReadOnly(!idle);
     m_menu->check()->setEnabled(idle);
+    m_menu->replace()->setEnabled(state != State::Loading);
+    m_saveButton->setEnabled(state != State::Changing);
+    if (m_replaceDialog)
+        m_replaceDialog->setBusy(!idle);
     updateUndoEntries();
     m_grid->menuEnabled = idle;
     setAcceptDrops(idle);
@@ -414,7 +424,7 @@ void BrowserForm::saveCommand()
                                     MessageAnswer::Ok);
         return;
     }
-    RecordChange change(QStringLiteral("保存"));
+    ListChange change(QStringLiteral("保存"));
     change.replace(static_cast<std::size_t>(m_nowRow - 1), built.record, m_nowRow);
     change.setShownRows(m_nowRow, m_nowRow);
     m_grid->apply(std::move(change));
@@ -425,7 +435,7 @@ void BrowserForm::saveCommand()
 
 void BrowserForm::undoCommand()
 {
-    if (UndoKeys::undoTyping(focusWidget()) || m_state != State::Idle)
+    if (UndoKeys::undoTyping(QApplication::focusWidget()) || m_state != State::Idle)
         return;
     if (const std::optional<int> shown = m_grid->undo())
         showAfterChange(*shown);
@@ -433,7 +443,7 @@ void BrowserForm::undoCommand()
 
 void BrowserForm::redoCommand()
 {
-    if (UndoKeys::redoTyping(focusWidget()) || m_state != State::Idle)
+    if (UndoKeys::redoTyping(QApplication::focusWidget()) || m_state != State::Idle)
         return;
     if (const std::optional<int> shown = m_grid->redo())
         showAfterChange(*shown);
@@ -525,6 +535,92 @@ void BrowserForm::findCommand()
     m_findDialog->activateWindow();
 }
 
+void BrowserForm::replaceCommand()
+{
+    if (m_state == State::Loading)
+        return;
+    if (!m_replaceDialog) {
+        ReplaceDialog::Hooks hooks;
+        hooks.shownRow = [this] { return int(m_nowRow); };
+        hooks.selectedRows = [this] {
+            std::vector<int> rows = m_grid->scatteredSelection();
+            if (rows.empty() && m_grid->currentRow() >= 1) {
+                const int current = m_grid->currentRow();
+                const int end = m_grid->selectionEndRow();
+                for (int r = std::max(1, std::min(current, end)); r <= std::max(current, end); ++r)
+                    rows.push_back(r);
+            }
+            return rows;
+        };
+        hooks.show = [this](int row) { showFoundRow(row); };
+        hooks.select = [this](const std::vector<int>& rows) {
+            m_grid->selectRows(rows);
+            if (!rows.empty())
+                m_grid->scrollIntoView(rows.front(), 0);
+        };
+        hooks.change = [this](std::shared_ptr<const edit::RecordChange> change, const QString& name,
+                              const std::vector<int>& rows) {
+            runEdit(std::move(change), name, rows);
+        };
+        m_replaceDialog =
+            new ReplaceDialog(m_grid->model(), *m_platform.messageBox, std::move(hooks), this);
+        // Undo and redo work from the dialog too, its boxes keeping their own typing first.
+        m_replaceDialog->addActions({m_menu->undo(), m_menu->redo()});
+        for (QLineEdit* box : m_replaceDialog->findChildren<QLineEdit*>())
+            m_undoKeys->watch(box);
+    }
+    m_replaceDialog->setBusy(m_state != State::Idle);
+    m_replaceDialog->show();
+    m_replaceDialog->raise();
+    m_replaceDialog->activateWindow();
+}
+
+void BrowserForm::runEdit(std::shared_ptr<const edit::RecordChange> change, const QString& name,
+                          const std::vector<int>& rows)
+{
+    if (m_state != State::Idle)
+        return;
+    std::vector<std::size_t> modelRows;
+    modelRows.reserve(rows.size());
+    for (const int r : rows)
+        if (r >= 1 && r < m_grid->rowCount())
+            modelRows.push_back(std::size_t(r - 1));
+    m_editName = name;
+    setState(State::Changing);
+    m_editJob->start(std::move(change), name, std::move(modelRows), m_platform.clock->now(),
+                     m_nowRow);
+    if (rows.size() == 1)
+        m_editJob->runToEnd(); // one record: done before the caller goes on
+}
+
+void BrowserForm::editFinished(qint64 changes, qint64 records)
+{
+    setState(State::Idle);
+    ListChange result = m_editJob->takeResult();
+    if (!result.empty()) {
+        m_grid->apply(std::move(result));
+        if (m_nowRow >= 1 && m_nowRow < m_grid->rowCount())
+            showRow(m_nowRow, false);
+    }
+    // A replacement in the shown record goes on to the next match without a word.
+    if (m_editName == QStringLiteral("替换") && m_editJob->failures().empty())
+        return;
+    QString text = m_editName == QStringLiteral("全部替换") || m_editName == QStringLiteral("替换")
+                       ? QStringLiteral("已替换 %1 处，涉及 %2 条记录").arg(changes).arg(records)
+                       : QStringLiteral("已修改 %1 处，涉及 %2 条记录").arg(changes).arg(records);
+    const auto& failures = m_editJob->failures();
+    if (!failures.empty()) {
+        text += QStringLiteral("；%1 条记录未能修改，保持原样").arg(failures.size());
+        for (std::size_t i = 0; i < failures.size() && i < 5; ++i)
+            text +=
+                QStringLiteral("\r\n第 %1 条：%2").arg(failures[i].first).arg(failures[i].second);
+    }
+    m_platform.messageBox->show(
+        m_replaceDialog && m_replaceDialog->isVisible() ? static_cast<QWidget*>(m_replaceDialog)
+                                                        : this,
+        text, m_editName, MessageButtons::Ok, MessageIcon::Information, MessageAnswer::Ok);
+}
+
 // ---- context menu: delete, copy, export modified -----------------------------------------
 
 void BrowserForm::showContextMenu(std::optional<QPoint> at)
@@ -582,7 +678,7 @@ void BrowserForm::deleteSelectedRows()
     const bool shownGoes = firstAfter != rows.begin() && *(firstAfter - 1) == m_nowRow;
     const int before = static_cast<int>(firstAfter - rows.begin()) - (shownGoes ? 1 : 0);
     const int left = m_grid->rowCount() - 1 - count;
-    RecordChange change(QStringLiteral("删除"));
+    ListChange change(QStringLiteral("删除"));
     for (const int row : rows)
         change.remove(static_cast<std::size_t>(row - 1));
     change.setShownRows(m_nowRow, shownGoes ? std::min(rows.front(), left) : m_nowRow - before);

@@ -5,7 +5,9 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <vector>
 
 class QGroupBox;
 class QLabel;
@@ -15,13 +17,19 @@ class QPushButton;
 
 namespace bibliora {
 
+namespace edit {
+class RecordChange;
+}
 class CheckWindow;
+class EditJob;
 class FindFrm;
 class GridControl;
 class LinkLabel;
 class LoadJob;
 class MainMenu;
 class RecordNumberBox;
+class UndoKeys;
+class ReplaceDialog;
 struct MainLayout;
 
 // The main window: the menu bar on top, below it the path bar, the record grid on the left and
@@ -72,7 +80,8 @@ private:
     enum class State
     {
         Idle,
-        Loading
+        Loading,
+        Changing // an edit job runs over the records
     };
 
     void createControls();
@@ -92,6 +101,13 @@ private:
 
     void openCommand();
     void findCommand();
+    void replaceCommand();
+    // Makes a change of the records in the given grid rows (every row when empty) as one step:
+    // a single row at once, more through the edit job while the window repaints; then tells
+    // the user what was done.
+    void runEdit(std::shared_ptr<const edit::RecordChange> change, const QString& name,
+                 const std::vector<int>& rows);
+    void editFinished(qint64 changes, qint64 records);
     void saveCommand();
     void navigate(int index);
     void jump();
@@ -137,6 +153,10 @@ private:
     MainMenu* m_menu = nullptr;
     FindFrm* m_findDialog = nullptr;
     CheckWindow* m_checkWindow = nullptr;
+    ReplaceDialog* m_replaceDialog = nullptr;
+    EditJob* m_editJob = nullptr;
+    UndoKeys* m_undoKeys = nullptr;
+    QString m_editName;
 };
 
 } // namespace bibliora

@@ -217,7 +217,7 @@ std::uint32_t GridControl::cellTextColour(int row, int column) const
     return m_model->row(static_cast<std::size_t>(row - 1)).modified ? kModifiedColour : 0;
 }
 
-void GridControl::apply(RecordChange&& change)
+void GridControl::apply(ListChange&& change)
 {
     QScopedValueRollback<bool> silent(m_silent, true);
     m_model->apply(std::move(change));

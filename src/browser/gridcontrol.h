@@ -47,7 +47,7 @@ public:
     std::uint32_t cellTextColour(int row, int column) const;
     // Changes of the records and their undo, told to the views but, like the operations above,
     // not reported as the user's choice of a row.
-    void apply(RecordChange&& change);
+    void apply(ListChange&& change);
     std::optional<int> undo();
     std::optional<int> redo();
 

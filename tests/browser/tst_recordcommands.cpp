@@ -4,6 +4,7 @@
 #include "codec.h"
 #include "findfrm.h"
 #include "isoassembler.h"
+#include "replacedialog.h"
 
 #include <QAction>
 #include <QDir>
@@ -260,6 +261,69 @@ private slots:
         QCOMPARE(w.grid().rowCount(), 6);
         QCOMPARE(w.record(5), loaded[4]);
         QCOMPARE(w.form->NowRow(), 4);
+    }
+
+    void findAndReplaceInEveryRecordIsOneStepToUndo()
+    {
+        Window w;
+        w.load(m_five);
+        const std::vector<std::string> loaded = {w.record(1), w.record(2), w.record(3), w.record(4),
+                                                 w.record(5)};
+        QTest::keyClick(&w.grid(), Qt::Key_H, Qt::ControlModifier);
+        auto* dialog = w.form->findChild<ReplaceDialog*>(QStringLiteral("ReplaceDialog"));
+        QVERIFY(dialog && dialog->isVisible());
+        const auto box = [dialog](const char* name) {
+            return dialog->findChild<QLineEdit*>(QString::fromLatin1(name));
+        };
+        const auto press = [dialog](const char* name) {
+            dialog->findChild<QPushButton*>(QString::fromLatin1(name))->click();
+        };
+        box("FindText")->setText(QStringLiteral("同名"));
+        box("ReplaceText")->setText(QStringLiteral("新名"));
+        box("Scope")->setText(QStringLiteral("200$a"));
+
+        // The next match after the shown record, then every match selected in the grid.
+        w.clickRow(1);
+        press("FindNext");
+        QCOMPARE(w.state(), Window::showing(5, 3));
+        press("FindNext");
+        QCOMPARE(w.state(), Window::showing(5, 4));
+        w.fake.messageBox->answers = {MessageAnswer::Yes};
+        press("FindNext"); // past the last: asked, and found again from the top
+        QCOMPARE(w.fake.messageBox->calls.back().text,
+                 QStringLiteral("已到最后一条记录，是否从头继续查找？"));
+        QCOMPARE(w.state(), Window::showing(5, 3));
+        press("SelectAll");
+        QCOMPARE(w.lastMessage(), QStringLiteral("已选中 2 条匹配的记录"));
+        QCOMPARE(w.grid().scatteredSelection(), std::vector<int>());
+        QCOMPARE(w.grid().selectionModel()->selectedRows().size(), 2);
+
+        // Replace-all: only the matching subfields change; one step takes it all back.
+        press("ReplaceAll");
+        QTRY_COMPARE(w.lastMessage(), QStringLiteral("已替换 2 处，涉及 2 条记录"));
+        QCOMPARE(w.grid().cellText(3, 1), QStringLiteral("新名"));
+        QCOMPARE(w.grid().cellText(4, 1), QStringLiteral("新名"));
+        QCOMPARE(w.record(1), loaded[0]);
+        QCOMPARE(w.grid().cellTextColour(3, 1), kModifiedColour);
+        QVERIFY(w.shownText().contains(QStringLiteral("新名")));
+        // Ctrl+Z in the dialog: its boxes have no typing to undo, so the replacement goes.
+        box("Scope")->setFocus();
+        QTest::keyClick(box("Scope"), Qt::Key_Z, Qt::ControlModifier);
+        for (int r = 1; r <= 5; ++r)
+            QCOMPARE(w.record(r), loaded[std::size_t(r - 1)]);
+        QCOMPARE(w.grid().cellTextColour(3, 1), 0u);
+        QCOMPARE(w.state(), Window::showing(5, 3));
+
+        // A replacement that would change the record's structure, and an invalid expression,
+        // are refused before anything changes.
+        box("ReplaceText")->setText(QStringLiteral("新■名"));
+        press("ReplaceAll");
+        QVERIFY(w.lastMessage().contains(QStringLiteral("■")));
+        dialog->findChild<QRadioButton*>(QStringLiteral("Regex"))->setChecked(true);
+        box("FindText")->setText(QStringLiteral("(同名"));
+        press("FindNext");
+        QVERIFY(w.lastMessage().startsWith(QStringLiteral("正则表达式")));
+        QCOMPARE(w.record(3), loaded[2]);
     }
 
     void exportAppendsRecordsAfterAsking()

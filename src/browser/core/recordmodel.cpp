@@ -177,7 +177,7 @@ void RecordModel::clear()
     emit historyChanged();
 }
 
-void RecordModel::apply(RecordChange&& change)
+void RecordModel::apply(ListChange&& change)
 {
     publish();
     HistoryStep step;
@@ -191,7 +191,7 @@ void RecordModel::apply(RecordChange&& change)
     replaced.reserve(change.m_replaced.size());
     step.swapped.reserve(change.m_replaced.size());
     std::vector<bool> seen(m_shown, false);
-    for (const RecordChange::Replacement& r : change.m_replaced) {
+    for (const ListChange::Replacement& r : change.m_replaced) {
         if (r.row >= m_shown || seen[r.row])
             continue;
         seen[r.row] = true;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "recordchange.h"
+#include "listchange.h"
 #include "recordhistory.h"
 #include "recordrow.h"
 #include "recordstore.h"
@@ -62,7 +62,7 @@ public:
     // numbered as the change says and marked modified (blue) and not exported; the removed
     // rows go. The change becomes one step of the history, which drops the steps undone
     // before it. Rows named twice, or past the end, are a caller's fault and ignored.
-    void apply(RecordChange&& change);
+    void apply(ListChange&& change);
     // Takes the last applied step back, or applies the last undone one again: the exact rows
     // (bytes, number, marks) and their order. Returns the shown row the step noted (its
     // NowRow before the change for undo, after it for redo), or nothing when there was no

@@ -51,9 +51,9 @@ void load(RecordModel& m, int n)
     m.publish();
 }
 
-RecordChange removing(const std::vector<std::size_t>& rows)
+ListChange removing(const std::vector<std::size_t>& rows)
 {
-    RecordChange change(QStringLiteral("删除"));
+    ListChange change(QStringLiteral("删除"));
     for (const std::size_t r : rows)
         change.remove(r);
     return change;
@@ -69,7 +69,7 @@ TEST(RecordHistory, UndoAndRedoGiveBackExactlyTheRowsOfEveryKindOfChange)
     const auto loaded = stateOf(m);
 
     // A save: new bytes, the row's new number, blue; the texts follow the record.
-    RecordChange save(QStringLiteral("保存"));
+    ListChange save(QStringLiteral("保存"));
     save.replace(2, record("saved"), 3);
     save.setShownRows(3, 3);
     m.apply(std::move(save));
@@ -78,7 +78,7 @@ TEST(RecordHistory, UndoAndRedoGiveBackExactlyTheRowsOfEveryKindOfChange)
     const auto saved = stateOf(m);
 
     // A change of many rows keeps their numbers.
-    RecordChange all(QStringLiteral("全部替换"));
+    ListChange all(QStringLiteral("全部替换"));
     for (std::size_t r = 0; r < m.size(); r += 4)
         all.replace(r, record("all" + std::to_string(r)));
     m.apply(std::move(all));
@@ -130,7 +130,7 @@ TEST(RecordHistory, UndoTellsWhichRowWasShownAndTellsTheViewsWhatMoved)
     QObject::connect(&m, &RecordModel::recordsInserted,
                      [&](const auto& r) { inserted.push_back(r); });
 
-    RecordChange change(QStringLiteral("删除"));
+    ListChange change(QStringLiteral("删除"));
     change.remove(3);
     change.remove(1);
     change.setShownRows(4, 3);
@@ -140,7 +140,7 @@ TEST(RecordHistory, UndoTellsWhichRowWasShownAndTellsTheViewsWhatMoved)
     EXPECT_EQ(inserted, (std::vector<std::vector<std::size_t>>{{1, 3}}));
     EXPECT_EQ(m.redo(), 3);
 
-    RecordChange save(QStringLiteral("保存"));
+    ListChange save(QStringLiteral("保存"));
     save.replace(0, record("x"), 1);
     save.replace(7, record("past the end"), 8); // ignored
     m.apply(std::move(save));
@@ -149,7 +149,7 @@ TEST(RecordHistory, UndoTellsWhichRowWasShownAndTellsTheViewsWhatMoved)
 
     // Nothing that changes a row is no step.
     const std::size_t steps = m.history().size();
-    m.apply(RecordChange(QStringLiteral("全部替换")));
+    m.apply(ListChange(QStringLiteral("全部替换")));
     EXPECT_EQ(m.history().size(), steps);
 }
 
@@ -157,7 +157,7 @@ TEST(RecordHistory, UndoingAnUnexportedSaveTakesItsBlueAwayButAnExportedOneCount
 {
     RecordModel m;
     load(m, 3);
-    RecordChange save(QStringLiteral("保存"));
+    ListChange save(QStringLiteral("保存"));
     save.replace(1, record("saved"), 2);
     m.apply(std::move(save));
     EXPECT_EQ(m.unexportedCount(), 1);
@@ -184,7 +184,7 @@ TEST(RecordHistory, KeepsAHundredStepsAndNoMoreOldBytesThanTheLoadBrought)
     RecordModel m;
     load(m, 200);
     for (int i = 0; i < 150; ++i) {
-        RecordChange save(QStringLiteral("保存"));
+        ListChange save(QStringLiteral("保存"));
         save.replace(std::size_t(i), record("s" + std::to_string(i)), i + 1);
         m.apply(std::move(save));
     }
@@ -200,7 +200,7 @@ TEST(RecordHistory, KeepsAHundredStepsAndNoMoreOldBytesThanTheLoadBrought)
     RecordModel big;
     load(big, 50);
     for (int round = 0; round < 3; ++round) {
-        RecordChange all(QStringLiteral("全部替换"));
+        ListChange all(QStringLiteral("全部替换"));
         for (std::size_t r = 0; r < big.size(); ++r)
             all.replace(r, record("r" + std::to_string(round)));
         big.apply(std::move(all));
