@@ -141,15 +141,17 @@ std::shared_ptr<const edit::Matcher> ReplaceDialog::matcher()
     return made;
 }
 
-std::shared_ptr<const edit::RecordChange>
-ReplaceDialog::replacement(std::shared_ptr<const edit::Matcher> matcher)
+ReplaceDialog::Replacement ReplaceDialog::replacement()
 {
+    Replacement r;
+    r.matcher = matcher();
+    if (!r.matcher)
+        return r;
     std::u16string error;
-    std::shared_ptr<const edit::RecordChange> change =
-        edit::ReplaceChange::create(std::move(matcher), m_with->text().toStdU16String(), error);
-    if (!change)
+    r.change = edit::ReplaceChange::create(r.matcher, m_with->text().toStdU16String(), error);
+    if (!r.change)
         tell(QString::fromStdU16String(error));
-    return change;
+    return r;
 }
 
 void ReplaceDialog::findFrom(const edit::Matcher& matcher, int after)
@@ -203,27 +205,21 @@ void ReplaceDialog::selectAllMatches()
 
 void ReplaceDialog::replaceShown()
 {
-    const std::shared_ptr<const edit::Matcher> m = matcher();
-    if (!m)
-        return;
-    const std::shared_ptr<const edit::RecordChange> change = replacement(m);
-    if (!change)
+    const Replacement r = replacement();
+    if (!r.change)
         return;
     const int shown = m_hooks.shownRow();
     if (shown >= 1 && std::size_t(shown) <= m_records.size() &&
-        m->matches(m_records.record(std::size_t(shown - 1)),
-                   m_records.row(std::size_t(shown - 1)).encoding))
-        m_hooks.change(change, QStringLiteral("替换"), {shown});
-    findFrom(*m, m_hooks.shownRow());
+        r.matcher->matches(m_records.record(std::size_t(shown - 1)),
+                           m_records.row(std::size_t(shown - 1)).encoding))
+        m_hooks.change(r.change, QStringLiteral("替换"), {shown});
+    findFrom(*r.matcher, m_hooks.shownRow());
 }
 
 void ReplaceDialog::replaceAll()
 {
-    const std::shared_ptr<const edit::Matcher> m = matcher();
-    if (!m)
-        return;
-    const std::shared_ptr<const edit::RecordChange> change = replacement(m);
-    if (!change)
+    const Replacement r = replacement();
+    if (!r.change)
         return;
     std::vector<int> rows;
     if (m_selectedOnly->isChecked()) {
@@ -233,7 +229,7 @@ void ReplaceDialog::replaceAll()
             return;
         }
     }
-    m_hooks.change(change, QStringLiteral("全部替换"), rows);
+    m_hooks.change(r.change, QStringLiteral("全部替换"), rows);
 }
 
 } // namespace bibliora

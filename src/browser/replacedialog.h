@@ -54,7 +54,13 @@ public:
 private:
     // The search the boxes describe, or null after telling the user why not.
     std::shared_ptr<const edit::Matcher> matcher();
-    std::shared_ptr<const edit::RecordChange> replacement(std::shared_ptr<const edit::Matcher>);
+    // The search and the replacement the boxes describe; null change after telling why not.
+    struct Replacement
+    {
+        std::shared_ptr<const edit::Matcher> matcher;
+        std::shared_ptr<const edit::RecordChange> change;
+    };
+    Replacement replacement();
     // Finds from grid row `after` + 1 on, asking to go on from the first row at the end.
     void findFrom(const edit::Matcher& matcher, int after);
     void tell(const QString& text);
