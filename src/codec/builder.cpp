@@ -208,6 +208,18 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
                 }
                 fieldText.push_back(char16_t(kSubfieldDelimiter));
                 fieldText += part;
+                // A subfield code is one byte. A placeholder's byte that would make one
+                // character with the first byte of its value (a GBK lead byte, say) is written
+                // as "?", so that the display reads the same code and value back.
+                if (part.size() > 1 && isPlaceholder(part[0]) &&
+                    part[0] - kPlaceholderBase >= 0x80) {
+                    std::string bytes;
+                    FieldText::appendBytes(bytes, encoding, part.substr(0, 2));
+                    std::u16string shown;
+                    FieldText::appendForDisplay(shown, encoding, bytes, false);
+                    if (shown.empty() || shown[0] != part[0])
+                        fieldText[fieldText.size() - part.size()] = u'?';
+                }
                 pos = next;
             }
         }

@@ -58,6 +58,9 @@ TEST(BuildIsoRecord, WritesControlFieldsBeforeDataFieldsByTagWithTwoIndicatorsAn
         // Missing indicators are blanks; an indicator is one byte, so a Chinese one is a "?".
         {u"200 ■a题名\r\n606 0■a主题\r\n606 中_ ■a主题\r\n",
          kGenerated + u"\r\n200 __ ■a题名\r\n606 0_ ■a主题\r\n606 ?_ ■a主题"},
+        // A subfield code is one byte: one given as a byte that would make a character with
+        // the value's first byte is a "?".
+        {u"300 __ ■\u2881@ xyz\r\n", kGenerated + u"\r\n300 __ ■?@ xyz"},
         // Content of 4 characters or fewer (counted as characters), 009 and free text: left out.
         {u"200 1_ 题名\r\n200 1_ ■a\r\n200 ■a\r\n200 甲_ ■a\r\n009    九\r\n随便\r\n", kGenerated},
     };
