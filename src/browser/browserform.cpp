@@ -542,16 +542,7 @@ void BrowserForm::replaceCommand()
     if (!m_replaceDialog) {
         ReplaceDialog::Hooks hooks;
         hooks.shownRow = [this] { return int(m_nowRow); };
-        hooks.selectedRows = [this] {
-            std::vector<int> rows = m_grid->scatteredSelection();
-            if (rows.empty() && m_grid->currentRow() >= 1) {
-                const int current = m_grid->currentRow();
-                const int end = m_grid->selectionEndRow();
-                for (int r = std::max(1, std::min(current, end)); r <= std::max(current, end); ++r)
-                    rows.push_back(r);
-            }
-            return rows;
-        };
+        hooks.selectedRows = [this] { return m_grid->selectedRows(); };
         hooks.show = [this](int row) { showFoundRow(row); };
         hooks.select = [this](const std::vector<int>& rows) {
             m_grid->selectRows(rows);
@@ -653,18 +644,9 @@ void BrowserForm::deleteSelectedRows()
 {
     if (m_grid->rowCount() <= 1)
         return;
-    // The rows 全部选中 left selected, or else the run from the current row to the selection's
-    // other end.
-    std::vector<int> rows = m_grid->scatteredSelection();
-    if (rows.empty()) {
-        const int current = m_grid->currentRow();
-        const int end = m_grid->selectionEndRow();
-        const int hi = std::max(current, end);
-        if (hi < 1)
-            return; // no record row is selected
-        for (int row = std::max(1, std::min(current, end)); row <= hi; ++row)
-            rows.push_back(row);
-    }
+    const std::vector<int> rows = m_grid->selectedRows();
+    if (rows.empty())
+        return; // no record row is selected
     const int count = static_cast<int>(rows.size());
     const MessageAnswer answer = m_platform.messageBox->show(
         this, QStringLiteral("注意,您是否确定删除选中的%1条MARC数据信息？").arg(count),

@@ -203,6 +203,18 @@ std::vector<int> GridControl::scatteredSelection() const
     return rows;
 }
 
+std::vector<int> GridControl::selectedRows() const
+{
+    std::vector<int> rows = scatteredSelection();
+    if (!rows.empty())
+        return rows;
+    const int current = currentRow();
+    const int end = selectionEndRow();
+    for (int row = std::max(1, std::min(current, end)); row <= std::max(current, end); ++row)
+        rows.push_back(row);
+    return rows;
+}
+
 void GridControl::scrollIntoView(int row, int column)
 {
     if (!isRecordRow(row))

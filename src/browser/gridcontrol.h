@@ -43,6 +43,10 @@ public:
     // The selected rows, ascending, when they are not one run (as 全部选中 leaves them); empty
     // when the selection is one run or nothing.
     std::vector<int> scatteredSelection() const;
+    // The rows a command on the selection acts on, ascending: those 全部选中 left selected, or
+    // else the run from the current row to the selection's other end; empty when no record
+    // row is selected.
+    std::vector<int> selectedRows() const;
     void scrollIntoView(int row, int column);
     std::uint32_t cellTextColour(int row, int column) const;
     // Changes of the records and their undo, told to the views but, like the operations above,
