@@ -1,5 +1,6 @@
 #include "browserform.h"
 
+#include "batchdialog.h"
 #include "checkwindow.h"
 #include "codec.h"
 #include "editjob.h"
@@ -153,6 +154,7 @@ void BrowserForm::createControls()
     for (QWidget* box : std::initializer_list<QWidget*>{m_pathBox, m_numberBox, m_recordText})
         m_undoKeys->watch(box);
     connect(m_menu->replace(), &QAction::triggered, this, &BrowserForm::replaceCommand);
+    connect(m_menu->batch(), &QAction::triggered, this, &BrowserForm::batchCommand);
     m_editJob = new EditJob(m_grid->model(), this);
     connect(m_editJob, &EditJob::finished, this, &BrowserForm::editFinished);
     connect(m_menu->undo(), &QAction::triggered, this, &BrowserForm::undoCommand);
@@ -284,6 +286,7 @@ void BrowserForm::setState(State state)
     m_pathBox->setReadOnly(!idle);
     m_menu->check()->setEnabled(idle);
     m_menu->replace()->setEnabled(state != State::Loading);
+    m_menu->batch()->setEnabled(idle);
     m_saveButton->setEnabled(state != State::Changing);
     if (m_replaceDialog)
         m_replaceDialog->setBusy(!idle);
@@ -587,19 +590,23 @@ void BrowserForm::runEdit(std::shared_ptr<const edit::RecordChange> change, cons
 void BrowserForm::editFinished(qint64 changes, qint64 records)
 {
     setState(State::Idle);
-    ListChange result = m_editJob->takeResult();
-    if (!result.empty()) {
-        m_grid->apply(std::move(result));
+    applyEdit(m_editJob->takeResult(), m_editName, changes, records, m_editJob->failures());
+}
+
+void BrowserForm::applyEdit(ListChange change, const QString& name, qint64 changes, qint64 records,
+                            const std::vector<std::pair<int, QString>>& failures)
+{
+    if (!change.empty()) {
+        m_grid->apply(std::move(change));
         if (m_nowRow >= 1 && m_nowRow < m_grid->rowCount())
             showRow(m_nowRow, false);
     }
     // A replacement in the shown record goes on to the next match without a word.
-    if (m_editName == QStringLiteral("替换") && m_editJob->failures().empty())
+    if (name == QStringLiteral("替换") && failures.empty())
         return;
-    QString text = m_editName == QStringLiteral("全部替换") || m_editName == QStringLiteral("替换")
+    QString text = name == QStringLiteral("全部替换") || name == QStringLiteral("替换")
                        ? QStringLiteral("已替换 %1 处，涉及 %2 条记录").arg(changes).arg(records)
                        : QStringLiteral("已修改 %1 处，涉及 %2 条记录").arg(changes).arg(records);
-    const auto& failures = m_editJob->failures();
     if (!failures.empty()) {
         text += QStringLiteral("；%1 条记录未能修改，保持原样").arg(failures.size());
         for (std::size_t i = 0; i < failures.size() && i < 5; ++i)
@@ -609,7 +616,31 @@ void BrowserForm::editFinished(qint64 changes, qint64 records)
     m_platform.messageBox->show(
         m_replaceDialog && m_replaceDialog->isVisible() ? static_cast<QWidget*>(m_replaceDialog)
                                                         : this,
-        text, m_editName, MessageButtons::Ok, MessageIcon::Information, MessageAnswer::Ok);
+        text, name, MessageButtons::Ok, MessageIcon::Information, MessageAnswer::Ok);
+}
+
+void BrowserForm::batchCommand()
+{
+    if (m_state != State::Idle)
+        return;
+    if (!m_batchDialog) {
+        BatchDialog::Hooks hooks;
+        hooks.shownRow = [this] { return int(m_nowRow); };
+        hooks.selectedRows = [this] { return m_grid->selectedRows(); };
+        hooks.now = [this] { return m_platform.clock->now(); };
+        hooks.apply = [this](ListChange change, qint64 changes, qint64 records,
+                             const std::vector<std::pair<int, QString>>& failures) {
+            if (m_state == State::Idle)
+                applyEdit(std::move(change), QStringLiteral("批量修改"), changes, records,
+                          failures);
+        };
+        m_batchDialog =
+            new BatchDialog(m_grid->model(), *m_platform.messageBox, std::move(hooks), this);
+    }
+    m_batchDialog->prepare();
+    m_batchDialog->show();
+    m_batchDialog->raise();
+    m_batchDialog->activateWindow();
 }
 
 // ---- context menu: delete, copy, export modified -----------------------------------------

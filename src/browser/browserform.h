@@ -25,11 +25,13 @@ class EditJob;
 class FindFrm;
 class GridControl;
 class LinkLabel;
+class ListChange;
 class LoadJob;
 class MainMenu;
 class RecordNumberBox;
 class UndoKeys;
 class ReplaceDialog;
+class BatchDialog;
 struct MainLayout;
 
 // The main window: the menu bar on top, below it the path bar, the record grid on the left and
@@ -108,6 +110,12 @@ private:
     void runEdit(std::shared_ptr<const edit::RecordChange> change, const QString& name,
                  const std::vector<int>& rows);
     void editFinished(qint64 changes, qint64 records);
+    // 批量修改: the dialog works the change out; the window applies it.
+    void batchCommand();
+    // Applies a change worked out by the edit job or the batch dialog as one step and tells
+    // the user the counts and the rows left as they were.
+    void applyEdit(ListChange change, const QString& name, qint64 changes, qint64 records,
+                   const std::vector<std::pair<int, QString>>& failures);
     void saveCommand();
     void navigate(int index);
     void jump();
@@ -154,6 +162,7 @@ private:
     FindFrm* m_findDialog = nullptr;
     CheckWindow* m_checkWindow = nullptr;
     ReplaceDialog* m_replaceDialog = nullptr;
+    BatchDialog* m_batchDialog = nullptr;
     EditJob* m_editJob = nullptr;
     UndoKeys* m_undoKeys = nullptr;
     QString m_editName;

@@ -92,10 +92,11 @@ MainMenu::MainMenu(QWidget* window, MessageBox& messages, const QString& project
     edit->addSeparator();
     m_find = entry(edit, "查找(&D)...", QKeySequence(Qt::CTRL | Qt::Key_F));
     m_replace = entry(edit, "查找替换(&H)...", QKeySequence(Qt::CTRL | Qt::Key_H));
+    m_batch = entry(edit, "批量修改(&B)...", QKeySequence());
     m_check = entry(tools, "检查(&C)", QKeySequence(Qt::Key_F7));
     m_about = entry(help, "关于 Bibliora(&A)", QKeySequence(Qt::Key_F1));
-    for (QAction* a :
-         {m_open, m_exportAll, m_quit, m_undo, m_redo, m_find, m_replace, m_check, m_about})
+    for (QAction* a : {m_open, m_exportAll, m_quit, m_undo, m_redo, m_find, m_replace, m_batch,
+                       m_check, m_about})
         window->addAction(a);
 
     connect(m_quit, &QAction::triggered, window, &QWidget::close);

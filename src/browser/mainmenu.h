@@ -10,10 +10,10 @@ namespace bibliora {
 class MessageBox;
 
 // The menu bar above the window's own controls: 文件 (打开, 导出, 退出), 编辑 (撤销, 重做, 查找,
-// 查找替换), 工具 (检查), 帮助 (关于). Every entry shows its shortcut. 退出 closes the window, 关于
-// tells the version, the licence and the project's address; the window wires the others. No title's
-// access key is F or S, which belong to the find and save buttons. A lone Alt puts the keyboard
-// into the bar, on every style, as on Windows; F10 opens the first menu.
+// 查找替换, 批量修改), 工具 (检查), 帮助 (关于). Every entry shows its shortcut. 退出 closes the
+// window, 关于 tells the version, the licence and the project's address; the window wires the
+// others. No title's access key is F or S, which belong to the find and save buttons. A lone Alt
+// puts the keyboard into the bar, on every style, as on Windows; F10 opens the first menu.
 class MainMenu final : public QMenuBar
 {
     Q_OBJECT
@@ -31,6 +31,7 @@ public:
     QAction* redo() const { return m_redo; }
     QAction* find() const { return m_find; }
     QAction* replace() const { return m_replace; }
+    QAction* batch() const { return m_batch; }
     QAction* check() const { return m_check; }
     QAction* about() const { return m_about; }
 
@@ -48,6 +49,7 @@ private:
     QAction* m_redo;
     QAction* m_find;
     QAction* m_replace;
+    QAction* m_batch;
     QAction* m_check;
     QAction* m_about;
 };

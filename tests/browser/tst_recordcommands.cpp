@@ -1,5 +1,6 @@
 // The find dialog, the popup menu helper, the grid's context menu (delete, copy, export
 // modified), export and records in other encodings, driven like a user with scripted dialogs.
+#include "batchdialog.h"
 #include "browsertestsupport.h"
 #include "codec.h"
 #include "findfrm.h"
@@ -7,11 +8,14 @@
 #include "replacedialog.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -39,6 +43,10 @@ class RecordCommandsTest : public QObject
         QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
         QTest::mouseClick(find->findChild<QPushButton*>(QStringLiteral("Command1")),
                           Qt::LeftButton);
+    }
+    template <typename T> static T* part(QWidget* dialog, const char* name)
+    {
+        return dialog->findChild<T*>(QString::fromLatin1(name));
     }
     void menu(Window& w, int choice, int row, MessageAnswer answer = MessageAnswer::Yes)
     {
@@ -324,6 +332,111 @@ private slots:
         press("FindNext");
         QVERIFY(w.lastMessage().startsWith(QStringLiteral("正则表达式")));
         QCOMPARE(w.record(3), loaded[2]);
+    }
+
+    void batchChangesArePreviewedThenMadeAsOneStep()
+    {
+        Window w;
+        w.load(m_five);
+        const std::vector<std::string> loaded = {w.record(1), w.record(2), w.record(3), w.record(4),
+                                                 w.record(5)};
+        QAction* batch = nullptr;
+        for (QAction* a : w.child<QWidget>("MenuBar")->findChildren<QAction*>())
+            if (a->text() == QStringLiteral("批量修改(&B)..."))
+                batch = a;
+        QVERIFY(batch && batch->isEnabled());
+        w.clickRow(2);
+        w.clickRow(3, Qt::ShiftModifier);
+        batch->trigger();
+        auto* dialog = w.form->findChild<BatchDialog*>(QStringLiteral("BatchDialog"));
+        QVERIFY(dialog && dialog->isVisible() && dialog->isModal());
+        const auto box = [dialog](const char* name) { return part<QLineEdit>(dialog, name); };
+        const auto view = [dialog](const char* name) {
+            return part<QPlainTextEdit>(dialog, name)->toPlainText();
+        };
+        const auto press = [dialog](const char* name) { part<QPushButton>(dialog, name)->click(); };
+        QPushButton* ok = part<QPushButton>(dialog, "OK");
+        const auto count = [dialog] { return part<QLabel>(dialog, "Count")->text(); };
+        // Two rows selected: the change is offered for them.
+        QVERIFY(part<QRadioButton>(dialog, "SelectedRows")->isChecked());
+
+        // An added field, previewed: the count, the first record before and after.
+        box("FieldLine")->setText(QStringLiteral("905 __ "));
+        press("Delimiter");
+        box("FieldLine")->insert(QStringLiteral("aXJTU"));
+        press("Delimiter");
+        box("FieldLine")->insert(QStringLiteral("b书库"));
+        QVERIFY(!ok->isEnabled());
+        press("Preview");
+        dialog->finishPreview();
+        QCOMPARE(count(), QStringLiteral("将修改 2 处，涉及 2 条记录"));
+        QVERIFY(!view("Before").contains(QStringLiteral("905")));
+        QVERIFY(view("After").contains(QStringLiteral("905 __ ■aXJTU■b书库")));
+        QVERIFY(view("Before").contains(QStringLiteral("abc ")));
+        QVERIFY(ok->isEnabled());
+        // Any edit sets the preview aside: nothing unseen is applied.
+        part<QCheckBox>(dialog, "IfMissing")->setChecked(true);
+        QVERIFY(!ok->isEnabled());
+        QVERIFY(view("After").isEmpty());
+        press("Preview");
+        dialog->finishPreview();
+        press("OK");
+        QVERIFY(!dialog->isVisible());
+        QCOMPARE(w.lastMessage(), QStringLiteral("已修改 2 处，涉及 2 条记录"));
+        for (int r : {1, 4, 5})
+            QCOMPARE(w.record(r), loaded[std::size_t(r - 1)]);
+        for (int r : {2, 3}) {
+            QVERIFY(w.record(r).find("905") != std::string::npos);
+            QCOMPARE(w.grid().cellTextColour(r, 1), kModifiedColour);
+        }
+        QVERIFY(w.shownText().contains(QStringLiteral("905 __ ■aXJTU■b书库")));
+        const std::string added = w.record(2);
+
+        // Deleting fields where a subfield matches, in every record; then both steps undone
+        // one after the other, and the first made again.
+        w.clickRow(1);
+        batch->trigger();
+        QVERIFY(part<QRadioButton>(dialog, "AllRecords")->isChecked());
+        part<QTabWidget>(dialog, "Operations")->setCurrentIndex(1);
+        box("DeleteTags")->setText(QStringLiteral("2XX"));
+        part<QCheckBox>(dialog, "OnlyWhere")->setChecked(true);
+        box("ConditionCode")->setText(QStringLiteral("a"));
+        box("ConditionText")->setText(QStringLiteral("同名"));
+        press("Preview");
+        dialog->finishPreview();
+        QCOMPARE(count(), QStringLiteral("将修改 2 处，涉及 2 条记录"));
+        press("OK");
+        QCOMPARE(w.grid().cellText(3, 1), QString());
+        QCOMPARE(w.grid().cellText(4, 1), QString());
+        QCOMPARE(w.record(2), added);
+        QTest::keyClick(&w.grid(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(w.record(3).find("905") != std::string::npos, true);
+        QCOMPARE(w.record(4), loaded[3]);
+        QTest::keyClick(&w.grid(), Qt::Key_Z, Qt::ControlModifier);
+        for (int r = 1; r <= 5; ++r)
+            QCOMPARE(w.record(r), loaded[std::size_t(r - 1)]);
+        QCOMPARE(w.grid().cellTextColour(2, 1), 0u);
+        QTest::keyClick(&w.grid(), Qt::Key_Y, Qt::ControlModifier);
+        QCOMPARE(w.record(2), added);
+
+        // A line the builder cannot take, and a change no record needs, change nothing.
+        batch->trigger();
+        part<QTabWidget>(dialog, "Operations")->setCurrentIndex(0);
+        box("FieldLine")->setText(QStringLiteral("9 __ ■a"));
+        press("Preview");
+        QVERIFY(!w.lastMessage().isEmpty());
+        QCOMPARE(w.fake.messageBox->calls.back().title, QStringLiteral("批量修改"));
+        QVERIFY(!ok->isEnabled());
+        part<QTabWidget>(dialog, "Operations")->setCurrentIndex(2);
+        box("IndicatorTag")->setText(QStringLiteral("200"));
+        box("Indicators")->setText(QStringLiteral("1_"));
+        press("Preview");
+        dialog->finishPreview();
+        QCOMPARE(count(), QStringLiteral("没有需要修改的记录"));
+        QVERIFY(!ok->isEnabled());
+        press("Cancel");
+        QCOMPARE(w.record(2), added);
+        QCOMPARE(w.record(1), loaded[0]);
     }
 
     void exportAppendsRecordsAfterAsking()
