@@ -596,9 +596,11 @@ void BrowserForm::editFinished(qint64 changes, qint64 records)
 void BrowserForm::applyEdit(ListChange change, const QString& name, qint64 changes, qint64 records,
                             const std::vector<std::pair<int, QString>>& failures)
 {
+    // Text2 shows the new text of its record, and keeps what was typed in any other.
+    const bool shownChanges = m_nowRow >= 1 && change.touches(std::size_t(m_nowRow - 1));
     if (!change.empty()) {
         m_grid->apply(std::move(change));
-        if (m_nowRow >= 1 && m_nowRow < m_grid->rowCount())
+        if (shownChanges && m_nowRow < m_grid->rowCount())
             showRow(m_nowRow, false);
     }
     // A replacement in the shown record goes on to the next match without a word.

@@ -1,5 +1,6 @@
 #include "listchange.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace bibliora {
@@ -15,6 +16,13 @@ void ListChange::replace(std::size_t row, std::string_view bytes,
 void ListChange::remove(std::size_t row)
 {
     m_removed.push_back(row);
+}
+
+bool ListChange::touches(std::size_t row) const
+{
+    return std::any_of(m_replaced.begin(), m_replaced.end(),
+                       [row](const Replacement& r) { return r.row == row; }) ||
+           std::find(m_removed.begin(), m_removed.end(), row) != m_removed.end();
 }
 
 void ListChange::setShownRows(int before, int after)

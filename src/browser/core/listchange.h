@@ -36,6 +36,8 @@ public:
     bool empty() const { return m_replaced.empty() && m_removed.empty(); }
     std::size_t replacedCount() const { return m_replaced.size(); }
     std::size_t removedCount() const { return m_removed.size(); }
+    // Whether the change replaces or removes `row`.
+    bool touches(std::size_t row) const;
     // The i-th replacement given, i < replacedCount(): its row and its new bytes.
     std::size_t replacedRow(std::size_t i) const { return m_replaced[i].row; }
     std::string_view replacedBytes(std::size_t i) const
