@@ -130,6 +130,11 @@ std::unique_ptr<Pattern> Pattern::compile(std::u16string_view text, Kind kind, b
     pcre2_set_match_limit(pattern->m_context, kMatchLimit);
     pcre2_set_depth_limit(pattern->m_context, kDepthLimit);
     pcre2_set_heap_limit(pattern->m_context, kHeapLimitKiB);
+    // An empty literal found anywhere matches between every two characters: PCRE2 says where.
+    pattern->m_plain =
+        caseSensitive && (kind == Kind::WholeLiteral || (kind == Kind::Literal && !text.empty()));
+    if (pattern->m_plain)
+        pattern->m_text = text;
     return pattern;
 }
 
@@ -152,8 +157,17 @@ Pattern::~Pattern()
     pcre2_code_free(m_code);
 }
 
+std::size_t Pattern::findPlain(std::u16string_view subject, std::size_t from) const
+{
+    if (m_kind == Kind::WholeLiteral)
+        return from == 0 && subject == m_text ? 0 : std::u16string_view::npos;
+    return subject.find(m_text, from);
+}
+
 Pattern::Found Pattern::search(std::u16string_view subject, Scratch& scratch) const
 {
+    if (m_plain)
+        return findPlain(subject, 0) == std::u16string_view::npos ? Found::No : Found::Yes;
     const int rc =
         pcre2_match(m_code, units(subject), subject.size(), 0, 0, scratch.data(), m_context);
     if (rc >= 0)
@@ -164,6 +178,14 @@ Pattern::Found Pattern::search(std::u16string_view subject, Scratch& scratch) co
 Pattern::Count Pattern::count(std::u16string_view subject, Scratch& scratch) const
 {
     Count result;
+    if (m_plain) {
+        // Never empty but for a whole literal, which matches once at most.
+        for (std::size_t at = findPlain(subject, 0); at != std::u16string_view::npos;
+             at = m_text.empty() ? std::u16string_view::npos
+                                 : findPlain(subject, at + m_text.size()))
+            ++result.matches;
+        return result;
+    }
     pcre2_match_data* data = scratch.data();
     const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
     PCRE2_SIZE offset = 0;
@@ -248,21 +270,32 @@ Pattern::Substituted Pattern::substituteLiterally(std::u16string_view subject,
                                                   std::u16string_view replacement,
                                                   std::u16string& out, Scratch& scratch) const
 {
-    pcre2_match_data* data = scratch.data();
-    const PCRE2_SIZE* ovector = pcre2_get_ovector_pointer(data);
+    pcre2_match_data* data = m_plain ? nullptr : scratch.data();
+    const PCRE2_SIZE* ovector = data ? pcre2_get_ovector_pointer(data) : nullptr;
     out.clear();
     std::size_t copied = 0;
     for (;;) {
-        const int rc =
-            pcre2_match(m_code, units(subject), subject.size(), copied, 0, data, m_context);
-        if (rc == PCRE2_ERROR_NOMATCH)
-            break;
-        if (rc < 0)
-            return Substituted::Limit;
-        out.append(subject.substr(copied, ovector[0] - copied));
+        std::size_t start = 0;
+        std::size_t end = 0;
+        if (m_plain) {
+            start = findPlain(subject, copied);
+            if (start == std::u16string_view::npos)
+                break;
+            end = start + m_text.size();
+        } else {
+            const int rc =
+                pcre2_match(m_code, units(subject), subject.size(), copied, 0, data, m_context);
+            if (rc == PCRE2_ERROR_NOMATCH)
+                break;
+            if (rc < 0)
+                return Substituted::Limit;
+            start = ovector[0];
+            end = ovector[1];
+        }
+        out.append(subject.substr(copied, start - copied));
         out.append(replacement);
-        copied = ovector[1];
-        if (ovector[0] == ovector[1])
+        copied = end;
+        if (start == end)
             break;
     }
     out.append(subject.substr(copied));

@@ -19,6 +19,10 @@ namespace bibliora::edit {
 // Const use is thread-safe: the compiled code and the match context are only read; the match
 // data of each call is the caller's (a Scratch, one per thread at a time). JIT code runs on
 // PCRE2's own stack of 32 KiB: an expression that needs more gives up with Limit.
+//
+// A literal whose case counts is matched by comparing code units, without PCRE2: in UTF mode
+// PCRE2 matches such a literal exactly where its code units stand, and a valid text's code
+// units can only stand at whole characters of any subject, however invalid the rest of it is.
 class Pattern final
 {
 public:
@@ -91,10 +95,15 @@ private:
     Pattern() = default;
     Substituted substituteLiterally(std::u16string_view subject, std::u16string_view replacement,
                                     std::u16string& out, Scratch& scratch) const;
+    // The first match of a plain literal at or after `from`: its start, or npos. A whole
+    // literal matches only the whole subject, from 0.
+    std::size_t findPlain(std::u16string_view subject, std::size_t from) const;
 
     pcre2_real_code_16* m_code = nullptr;
     pcre2_real_match_context_16* m_context = nullptr;
     Kind m_kind = Kind::Literal;
+    bool m_plain = false;  // a literal whose case counts: findPlain() stands for PCRE2
+    std::u16string m_text; // the literal, when plain
 };
 
 // Characters no value may gain from a replacement: "■" (the display's subfield delimiter), the
