@@ -48,7 +48,7 @@ void appendGbk(std::u16string& out, std::string_view bytes)
     const std::size_t start = out.size();
     Gbk::appendDecoded(out, bytes);
     const std::u16string_view text = std::u16string_view(out).substr(start);
-    if (text.find(kDisplayDelimiter) == std::u16string_view::npos && Gbk::encode(text) == bytes)
+    if (text.find(kDisplayDelimiter) == std::u16string_view::npos && Gbk::encodesTo(text, bytes))
         return;
     out.resize(start);
     appendGbkCarefully(out, bytes);

@@ -56,6 +56,38 @@ const std::array<std::uint16_t, 0x10000>& encodeTable()
     return table.gbk;
 }
 
+// Hands each byte of the text's encoding to `put` until it returns false; false then.
+template <typename Put> // bool Put(char byte)
+bool encodeEach(std::u16string_view text, Put&& put)
+{
+    const auto& table = encodeTable();
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c < 0x80) {
+            if (!put(static_cast<char>(c)))
+                return false;
+            continue;
+        }
+        if (startsPair(text, i)) {
+            ++i;
+            if (!put('?'))
+                return false;
+            continue;
+        }
+        const std::uint16_t g = table[c];
+        if (g == 0) {
+            if (!put('?'))
+                return false;
+        } else if (g < 0x100) {
+            if (!put(static_cast<char>(g)))
+                return false;
+        } else if (!put(static_cast<char>(g >> 8)) || !put(static_cast<char>(g & 0xFF))) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // Writes the characters of `bytes` from `o`, which has room for bytes.size() of them (never
 // more characters than bytes), and returns where they end.
 char16_t* decodeInto(char16_t* o, std::string_view bytes)
@@ -106,29 +138,22 @@ std::u16string Gbk::decode(std::string_view bytes)
 
 void Gbk::appendEncoded(std::string& out, std::u16string_view text)
 {
-    const auto& table = encodeTable();
-    out.reserve(out.size() + text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c < 0x80) {
-            out.push_back(static_cast<char>(c));
-            continue;
-        }
-        if (startsPair(text, i)) {
-            ++i;
-            out.push_back('?');
-            continue;
-        }
-        const std::uint16_t g = table[c];
-        if (g == 0) {
-            out.push_back('?');
-        } else if (g < 0x100) {
-            out.push_back(static_cast<char>(g));
-        } else {
-            out.push_back(static_cast<char>(g >> 8));
-            out.push_back(static_cast<char>(g & 0xFF));
-        }
-    }
+    // Written through a pointer into room for the most bytes the text can take.
+    const std::size_t start = out.size();
+    out.resize(start + 2 * text.size());
+    char* o = out.data() + start;
+    encodeEach(text, [&o](char b) {
+        *o++ = b;
+        return true;
+    });
+    out.resize(static_cast<std::size_t>(o - out.data()));
+}
+
+bool Gbk::encodesTo(std::u16string_view text, std::string_view bytes)
+{
+    std::size_t at = 0;
+    return encodeEach(text, [&](char b) { return at < bytes.size() && bytes[at++] == b; }) &&
+           at == bytes.size();
 }
 
 std::string Gbk::encode(std::u16string_view text)

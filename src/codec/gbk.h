@@ -16,6 +16,8 @@ public:
     static void appendDecoded(std::u16string& out, std::string_view bytes);
     static std::string encode(std::u16string_view text);
     static void appendEncoded(std::string& out, std::u16string_view text);
+    // Whether encode(text) == bytes, without building it.
+    static bool encodesTo(std::u16string_view text, std::string_view bytes);
     // Byte length of encode(text), without building it.
     static std::size_t encodedLength(std::u16string_view text);
     // Whether every byte belongs to an assigned character: no U+FFFD, and none of the private

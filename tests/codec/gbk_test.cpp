@@ -52,7 +52,17 @@ TEST(Gbk, EncodesWhatItCanAndOneQuestionMarkForEachCharacterItCannot)
     for (const auto& [text, bytes] : cases) {
         EXPECT_EQ(Gbk::encode(text), bytes) << Gbk::toUtf8(text);
         EXPECT_EQ(Gbk::encodedLength(text), bytes.size()) << Gbk::toUtf8(text);
+        // The comparison that builds nothing says the same, and tells every other byte string
+        // from it: one byte short, one more, the last one changed.
+        EXPECT_TRUE(Gbk::encodesTo(text, bytes)) << Gbk::toUtf8(text);
+        EXPECT_FALSE(Gbk::encodesTo(text, bytes.substr(0, bytes.size() - 1)));
+        EXPECT_FALSE(Gbk::encodesTo(text, bytes + "?"));
+        std::string changed = bytes;
+        changed.back() = static_cast<char>(changed.back() ^ 1);
+        EXPECT_FALSE(Gbk::encodesTo(text, changed)) << Gbk::toUtf8(text);
     }
+    EXPECT_TRUE(Gbk::encodesTo(u"", ""));
+    EXPECT_FALSE(Gbk::encodesTo(u"", "a"));
 }
 
 TEST(Gbk, ConvertsUtf8BothWaysWithOneReplacementForEachIllFormedPart)
