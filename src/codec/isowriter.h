@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace bibliora {
 
@@ -24,6 +25,18 @@ public:
     // The record after `leaderStem` (24 bytes; its record length and base address are
     // written here); false when the record would pass 99,999 bytes.
     bool finish(std::string leaderStem, MarcRecord& out) const;
+
+    // A field for write(): its bytes with the field terminator after them.
+    struct TerminatedField
+    {
+        std::string_view tag;
+        std::string_view bytes;
+    };
+    // The record that add() of each field in turn and finish() make, for a caller that holds
+    // every field at once: written in one piece, fields that lie one after another in memory
+    // copied as one run. `leaderStem` is 24 bytes.
+    static bool write(std::string_view leaderStem, const std::vector<TerminatedField>& fields,
+                      MarcRecord& out);
 
     // A leader character as a build takes it from the text: the leader must stay 24 ASCII
     // bytes, so a character that would change its length or break the line (CR, LF, Chinese)
