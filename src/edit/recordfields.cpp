@@ -13,11 +13,6 @@
 namespace bibliora::edit {
 namespace {
 
-bool allDigits(std::string_view s)
-{
-    return std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
 int tagNumber(std::string_view tag)
 {
     return (tag[0] - '0') * 100 + (tag[1] - '0') * 10 + (tag[2] - '0');
@@ -34,11 +29,16 @@ bool keepsControlField(std::string_view bytes)
 // indicator as a blank, drops what stands between the indicators and the first subfield,
 // refuses an empty subfield and drops a field of four characters or fewer (indicators and one
 // subfield code alone).
-bool keepsDataField(std::string_view bytes)
+// Known to hold no two delimiters side by side, a field has an empty subfield only at its end,
+// and a second subfield is all there is left to look for.
+bool keepsDataField(std::string_view bytes, bool noDoubledDelimiter)
 {
     if (bytes.size() < 4 || bytes[0] == '_' || bytes[1] == '_' || bytes[2] != kSubfieldDelimiter ||
         bytes.back() == kSubfieldDelimiter)
         return false;
+    if (noDoubledDelimiter)
+        return (static_cast<unsigned char>(bytes[3]) < 0x80 && bytes.size() >= 5) ||
+               bytes.find(kSubfieldDelimiter, 3) != std::string_view::npos;
     std::size_t delimiters = 0;
     for (std::size_t p = 2; p != std::string_view::npos;
          p = bytes.find(kSubfieldDelimiter, p + 1)) {
@@ -71,6 +71,42 @@ std::size_t encodingIndex(Encoding encoding)
     return encoding == Encoding::Gbk ? 0 : encoding == Encoding::Utf8 ? 1 : 2;
 }
 
+// Whether the bytes of a record's fields, laid end to end and ending in a field terminator, hold
+// exactly `terminators` of them, no record terminator and no two subfield delimiters side by
+// side: one pass that the compiler vectorises, instead of a search of each field for each.
+bool plainFieldBytes(std::string_view bytes, std::size_t terminators)
+{
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t n = bytes.size() - 1; // the last byte is a field terminator
+    std::size_t fieldTerminators = 1;
+    unsigned char flaws = 0;
+    // Counted a byte wide in blocks that cannot overflow one.
+    for (std::size_t from = 0; from < n; from += 255) {
+        const std::size_t to = std::min(n, from + 255);
+        unsigned char inBlock = 0;
+        for (std::size_t i = from; i < to; ++i) {
+            inBlock += b[i] == kFieldTerminator;
+            flaws |= (b[i] == kRecordTerminator) |
+                     ((b[i] == kSubfieldDelimiter) & (b[i + 1] == kSubfieldDelimiter));
+        }
+        fieldTerminators += inBlock;
+    }
+    return fieldTerminators == terminators && !flaws;
+}
+
+// The number a directory entry writes in `count` digits, or none when one is no digit.
+std::optional<std::size_t> digitsValue(const char* digits, std::size_t count)
+{
+    std::size_t value = 0;
+    unsigned bad = 0;
+    for (std::size_t k = 0; k < count; ++k) {
+        const unsigned digit = static_cast<unsigned char>(digits[k]) - unsigned('0');
+        bad |= digit > 9;
+        value = value * 10 + digit;
+    }
+    return bad ? std::nullopt : std::optional(value);
+}
+
 } // namespace
 
 RecordFields::RecordFields(std::string_view record, Encoding encoding, bool byteForm)
@@ -80,26 +116,87 @@ RecordFields::RecordFields(std::string_view record, Encoding encoding, bool byte
 
 void RecordFields::readFields()
 {
-    std::string scratch;
+    const DirectoryView dir = directoryOf(m_record);
+    if (dir.valid && dir.entries.size() % kEntryLength == 0 && readDigitDirectory(dir))
+        return;
+    m_fields.clear();
     for (DisplayedFields displayed(m_record); displayed.next();) {
-        Field& f = m_fields.emplace_back();
-        f.tag = displayed.tag();
-        f.control = displayed.control();
-        f.slice = displayed.slice();
-        f.bytes = f.slice;
-        if (!f.bytes.empty() && f.bytes.back() == kFieldTerminator)
-            f.bytes.remove_suffix(1);
-        if (std::memchr(f.bytes.data(), kFieldTerminator, f.bytes.size())) {
-            f.bytes = withoutFieldTerminators(f.slice, scratch);
-            f.bytes = m_cleaned.emplace_front(std::move(scratch));
-        }
+        addField(displayed.tag(), displayed.control(), displayed.slice());
+        dropInnerTerminators(m_fields.back());
     }
+}
+
+bool RecordFields::readDigitDirectory(const DirectoryView& dir)
+{
+    // The directory nearly every record has, read as DisplayedFields reads it, without its
+    // parsing of numbers that may hold blanks or be damaged: a field shows when its start lies
+    // inside the record and it has bytes.
+    m_entries = dir.entries.size() / kEntryLength;
+    m_fields.reserve(m_entries);
+    const std::size_t area = m_record.size() - dir.base;
+    // Whether the fields lie one after another from the first byte after the directory, each
+    // ending in a field terminator, as a record written by any builder has them.
+    bool tiled = true;
+    std::size_t next = 0;
+    for (std::size_t e = 0; e < m_entries; ++e) {
+        const char* entry = dir.entries.data() + e * kEntryLength;
+        const std::optional<std::size_t> tag = digitsValue(entry, 3);
+        const std::optional<std::size_t> length = digitsValue(entry + 3, 4);
+        const std::optional<std::size_t> start = digitsValue(entry + 7, 5);
+        if (!tag || !length || !start)
+            return false;
+        if (*start >= area || *length == 0) {
+            tiled = false;
+            continue;
+        }
+        const std::string_view slice =
+            m_record.substr(dir.base + *start, std::min(*length, area - *start));
+        tiled =
+            tiled && *start == next && slice.size() == *length && slice.back() == kFieldTerminator;
+        next = *start + *length;
+        addField(std::string_view(entry, 3), *tag < 10, slice);
+    }
+    m_digitDirectory = true;
+    m_plainFields =
+        tiled && next > 0 && plainFieldBytes(m_record.substr(dir.base, next), m_entries);
+    if (m_plainFields)
+        m_area = m_record.substr(dir.base, next);
+    else
+        for (Field& f : m_fields)
+            dropInnerTerminators(f);
+    return true;
+}
+
+void RecordFields::addField(std::string_view tag, bool control, std::string_view slice)
+{
+    Field& f = m_fields.emplace_back();
+    f.tag = tag;
+    f.control = control;
+    f.slice = slice;
+    f.bytes = slice;
+    if (!f.bytes.empty() && f.bytes.back() == kFieldTerminator)
+        f.bytes.remove_suffix(1);
+}
+
+void RecordFields::dropInnerTerminators(Field& f)
+{
+    if (std::memchr(f.bytes.data(), kFieldTerminator, f.bytes.size())) {
+        std::string scratch;
+        f.bytes = withoutFieldTerminators(f.slice, scratch);
+        f.bytes = m_cleaned.emplace_front(std::move(scratch));
+    }
+}
+
+RecordFields::FieldState& RecordFields::stateOf(Field& field)
+{
+    if (!field.state)
+        field.state = &m_states.emplace_front();
+    return *field.state;
 }
 
 RecordFields RecordFields::ofBytes(std::string_view record, Encoding encoding)
 {
     RecordFields fields(record, encoding, true);
-    fields.m_fields.reserve(32);
     fields.readFields();
     return fields;
 }
@@ -112,16 +209,15 @@ bool RecordFields::writableByBytes() const
         if (m_record[k] < 0x20 || m_record[k] > 0x7E)
             return false;
     // Every entry whole, of digits, and shown.
-    const DirectoryView dir = directoryOf(m_record);
-    if (!dir.valid || dir.entries.size() % kEntryLength != 0 || !allDigits(dir.entries) ||
-        m_fields.size() != dir.entries.size() / kEntryLength)
+    if (!m_digitDirectory || m_fields.size() != m_entries)
         return false;
     for (const Field& f : m_fields) {
         // One terminator, at the end; no record terminator.
-        if (f.slice.size() != f.bytes.size() + 1 || f.slice.back() != kFieldTerminator ||
-            std::memchr(f.bytes.data(), kRecordTerminator, f.bytes.size()))
+        if (!m_plainFields &&
+            (f.slice.size() != f.bytes.size() + 1 || f.slice.back() != kFieldTerminator ||
+             std::memchr(f.bytes.data(), kRecordTerminator, f.bytes.size())))
             return false;
-        if (!(f.control ? keepsControlField(f.bytes) : keepsDataField(f.bytes)))
+        if (!(f.control ? keepsControlField(f.bytes) : keepsDataField(f.bytes, m_plainFields)))
             return false;
     }
     return true;
@@ -153,15 +249,17 @@ RecordFields RecordFields::ofText(std::string_view record, Encoding encoding, Ed
     for (Field& f : fields.m_fields) {
         tagText.clear();
         FieldText::appendForDisplay(tagText, encoding, f.tag, true);
-        f.tagLength = tagText.size();
+        const std::size_t tagLength = tagText.size();
         const std::size_t prefix =
-            f.tagLength + (f.control ? 4 : 2 + std::min<std::size_t>(2, f.bytes.size()));
+            tagLength + (f.control ? 4 : 2 + std::min<std::size_t>(2, f.bytes.size()));
         if (line >= lines.size() || lines[line].size() < prefix) {
             error = EditError::Unreadable;
             return fields;
         }
-        f.prefix = lines[line].substr(0, prefix);
-        f.text = lines[line].substr(prefix);
+        FieldState& state = fields.stateOf(f);
+        state.tagLength = tagLength;
+        state.prefix = lines[line].substr(0, prefix);
+        state.text = lines[line].substr(prefix);
         f.decoded = true;
         ++line;
     }
@@ -174,34 +272,37 @@ RecordFields RecordFields::ofText(std::string_view record, Encoding encoding, Ed
 const std::u16string& RecordFields::text(std::size_t i)
 {
     Field& f = m_fields[i];
+    FieldState& state = stateOf(f);
     if (!f.decoded) {
-        DisplayedFields::appendText(f.text, m_encoding, f.bytes, f.control);
+        DisplayedFields::appendText(state.text, m_encoding, f.bytes, f.control);
         f.decoded = true;
     }
-    return f.text;
+    return state.text;
 }
 
 std::u16string RecordFields::indicators(std::size_t i) const
 {
     const Field& f = m_fields[i];
-    if (!f.indicators.empty())
-        return f.indicators;
+    if (indicatorsSet(f))
+        return f.state->indicators;
     if (m_byteForm)
         return DisplayedFields::indicatorText(f.bytes);
-    return f.prefix.substr(f.tagLength + 1, f.prefix.size() - f.tagLength - 2);
+    const std::u16string prefix = f.state ? f.state->prefix : std::u16string();
+    const std::size_t tagLength = f.state ? f.state->tagLength : 0;
+    return prefix.substr(tagLength + 1, prefix.size() - tagLength - 2);
 }
 
 void RecordFields::setText(std::size_t i, std::u16string text)
 {
     Field& f = m_fields[i];
-    f.text = std::move(text);
+    stateOf(f).text = std::move(text);
     f.decoded = true;
     f.textEdited = true;
 }
 
 void RecordFields::setIndicators(std::size_t i, std::u16string_view indicators)
 {
-    std::u16string& shown = m_fields[i].indicators;
+    std::u16string& shown = stateOf(m_fields[i]).indicators;
     shown.assign(indicators.begin(), indicators.end());
     std::replace(shown.begin(), shown.end(), u' ', u'_');
 }
@@ -261,12 +362,14 @@ BuildResult RecordFields::buildText(const BuildTime& now) const
         }
         if (f.removed)
             continue;
-        if (f.indicators.empty()) {
-            addLine(f.prefix + f.text);
+        static const FieldState kUnread;
+        const FieldState& state = f.state ? *f.state : kUnread;
+        if (state.indicators.empty()) {
+            addLine(state.prefix + state.text);
             continue;
         }
-        std::u16string indicators = f.indicators;
-        addLine(f.prefix.substr(0, f.tagLength) + u' ' + indicators + u' ' + f.text);
+        addLine(state.prefix.substr(0, state.tagLength) + u' ' + state.indicators + u' ' +
+                state.text);
     }
     for (std::size_t a = 0; a < m_added.size(); ++a)
         if (!placed[a])
@@ -277,7 +380,8 @@ BuildResult RecordFields::buildText(const BuildTime& now) const
 
 std::optional<std::string> RecordFields::editedBytes(const Field& f) const
 {
-    const std::u16string& text = f.text;
+    static const std::u16string kNone;
+    const std::u16string& text = f.state ? f.state->text : kNone;
     if (std::any_of(text.begin(), text.end(), [](char16_t c) {
             return breaksLine(c) || c == char16_t(kSubfieldDelimiter) ||
                    c == placeholderFor(kSubfieldDelimiter);
@@ -290,10 +394,10 @@ std::optional<std::string> RecordFields::editedBytes(const Field& f) const
         FieldText::appendBytes(out, m_encoding, text);
         return out;
     }
-    if (f.indicators.empty()) {
+    if (!indicatorsSet(f)) {
         out.assign(f.bytes.substr(0, 2));
     } else {
-        for (char16_t c : f.indicators)
+        for (char16_t c : f.state->indicators)
             out.push_back(c == u'_' ? ' ' : static_cast<char>(c));
     }
     if (!f.textEdited) {
@@ -303,9 +407,18 @@ std::optional<std::string> RecordFields::editedBytes(const Field& f) const
     if (text.empty() || text[0] != kDisplayDelimiter || text.back() == kDisplayDelimiter ||
         text.find(u"\u25A0\u25A0") != std::u16string::npos || !moreCharactersThan(text, 2))
         return std::nullopt;
-    std::u16string written = text;
-    std::replace(written.begin(), written.end(), kDisplayDelimiter, char16_t(kSubfieldDelimiter));
-    FieldText::appendBytes(out, m_encoding, written);
+    // The text with every "■" a delimiter, on the stack when it is short, as it nearly always is.
+    constexpr std::size_t kShort = 256;
+    std::array<char16_t, kShort> shortText;
+    std::u16string longText;
+    char16_t* written = shortText.data();
+    if (text.size() > kShort) {
+        longText.resize(text.size());
+        written = longText.data();
+    }
+    std::replace_copy(text.begin(), text.end(), written, kDisplayDelimiter,
+                      char16_t(kSubfieldDelimiter));
+    FieldText::appendBytes(out, m_encoding, std::u16string_view(written, text.size()));
     return out;
 }
 
@@ -313,67 +426,95 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
 {
     if (m_needsText)
         return std::nullopt;
-    // Control fields as the builder collects them: in text order until the first field whose
-    // tag is above 100; a later 001-009 replaces an earlier one, but 006 and 007 repeat.
-    std::array<std::vector<std::string_view>, 10> controls;
-    struct DataField
-    {
-        int number;
-        std::string_view tag;
-        std::string_view bytes;
+    using Terminated = IsoWriter::TerminatedField;
+    // The fields kept, in directory order, each with its terminator: a field left alone as it
+    // stands in the record, an edited one made afresh.
+    std::vector<Terminated> kept(m_fields.size());
+    std::size_t keptCount = 0;
+    std::forward_list<std::string> made;
+    const auto terminated = [&made](std::string_view bytes) {
+        std::string& field = made.emplace_front();
+        field.reserve(bytes.size() + 1);
+        field += bytes;
+        field.push_back(kFieldTerminator);
+        return std::string_view(field);
     };
-    std::vector<DataField> data;
-    data.reserve(m_fields.size() + m_added.size());
-    std::forward_list<std::string> edited;
-    bool collecting = true;
+    // Whether the builder would write them in the order they stand: control fields first, in
+    // tag order and each once (006 and 007 may repeat), then data fields in tag order, with a
+    // 001 and a 005, so that nothing is dropped, generated or moved.
+    bool inOrder = m_added.empty();
+    bool hasNumber = false;
+    bool hasTimestamp = false;
+    int last = 0;
     for (const Field& f : m_fields) {
         if (f.removed)
             continue;
-        std::string_view bytes = f.bytes;
-        if (f.textEdited || !f.indicators.empty()) {
+        std::string_view bytes = f.slice; // writableByBytes(): the bytes and one terminator
+        if (f.textEdited || indicatorsSet(f)) {
             std::optional<std::string> written = editedBytes(f);
             if (!written)
                 return std::nullopt;
-            bytes = edited.emplace_front(std::move(*written));
+            written->push_back(kFieldTerminator);
+            bytes = made.emplace_front(std::move(*written));
         }
         const int tag = tagNumber(f.tag);
-        if (tag >= 10) {
-            data.push_back({tag, f.tag, bytes});
-        } else if (collecting && tag > 0) {
-            if (tag != 6 && tag != 7)
-                controls[tag].clear();
-            controls[tag].push_back(bytes);
-        }
-        collecting = collecting && tag <= 100;
+        inOrder = inOrder && tag >= last &&
+                  (tag >= 10 || (tag > 0 && (tag != last || tag == 6 || tag == 7)));
+        last = tag;
+        hasNumber = hasNumber || tag == 1;
+        hasTimestamp = hasTimestamp || tag == 5;
+        kept[keptCount++] = {f.tag, bytes};
     }
-    for (const AddedField* a : m_added)
-        data.push_back({tagNumber(a->tag), a->tag, a->bytes[encodingIndex(m_encoding)]});
-    std::string number;
-    std::string timestamp;
-    if (controls[1].empty())
-        controls[1].push_back(number = IsoWriter::controlNumber(now));
-    if (controls[5].empty())
-        controls[5].push_back(timestamp = IsoWriter::timestamp(now));
+    kept.resize(keptCount);
 
-    IsoWriter writer;
-    writer.reserve(m_fields.size() + m_added.size(), m_record.size() + 256);
-    bool fits = true;
-    char tag[4] = "000";
-    for (int t = 1; t <= 9; ++t) {
-        tag[2] = static_cast<char>('0' + t);
-        for (std::string_view bytes : controls[t])
-            fits = fits && writer.add(tag, bytes);
+    const bool asTheyStand = inOrder && hasNumber && hasTimestamp;
+    std::vector<Terminated> written;
+    if (!asTheyStand) {
+        // Control fields as the builder collects them: in text order until the first field
+        // whose tag is above 100; a later 001-009 replaces an earlier one, but 006 and 007
+        // repeat. Data fields after them, sorted by tag, the added ones after those of their
+        // own tag.
+        std::array<std::vector<std::string_view>, 10> controls;
+        std::vector<Terminated> data;
+        data.reserve(kept.size() + m_added.size());
+        bool collecting = true;
+        for (const Terminated& t : kept) {
+            const int tag = tagNumber(t.tag);
+            if (tag >= 10) {
+                data.push_back(t);
+            } else if (collecting && tag > 0) {
+                if (tag != 6 && tag != 7)
+                    controls[tag].clear();
+                controls[tag].push_back(t.bytes);
+            }
+            collecting = collecting && tag <= 100;
+        }
+        for (const AddedField* a : m_added)
+            data.push_back({a->tag, terminated(a->bytes[encodingIndex(m_encoding)])});
+        if (controls[1].empty())
+            controls[1].push_back(terminated(IsoWriter::controlNumber(now)));
+        if (controls[5].empty())
+            controls[5].push_back(terminated(IsoWriter::timestamp(now)));
+        static constexpr std::string_view kControlTags[] = {"000", "001", "002", "003", "004",
+                                                            "005", "006", "007", "008", "009"};
+        written.reserve(kept.size() + m_added.size() + 2);
+        for (int t = 1; t <= 9; ++t)
+            for (std::string_view bytes : controls[t])
+                written.push_back({kControlTags[t], bytes});
+        std::stable_sort(data.begin(), data.end(), [](const Terminated& a, const Terminated& b) {
+            return tagNumber(a.tag) < tagNumber(b.tag);
+        });
+        written.insert(written.end(), data.begin(), data.end());
     }
-    std::stable_sort(data.begin(), data.end(),
-                     [](const DataField& a, const DataField& b) { return a.number < b.number; });
-    for (const DataField& d : data)
-        fits = fits && writer.add(d.tag, d.bytes);
     // The leader's kept positions as the display shows them: its bytes are printable ASCII.
-    std::u16string header = u"HEA    ";
-    for (char c : m_record.substr(5, kLeaderLength - 5))
-        header.push_back(static_cast<char16_t>(c));
+    constexpr std::u16string_view kHeaderStart = u"HEA    ";
+    std::array<char16_t, kHeaderStart.size() + kLeaderLength - 5> header{};
+    std::copy(kHeaderStart.begin(), kHeaderStart.end(), header.begin());
+    std::copy(m_record.begin() + 5, m_record.begin() + kLeaderLength,
+              header.begin() + kHeaderStart.size());
     BuildResult result;
-    if (!fits || !writer.finish(leaderStemFor(header), result.record)) {
+    if (!IsoWriter::write(leaderStemFor(std::u16string_view(header.data(), header.size())),
+                          asTheyStand ? kept : written, result.record)) {
         result.record.clear();
         result.error = BuildError::TooLarge;
     } else if (m_encoding == Encoding::Utf8) {

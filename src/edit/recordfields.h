@@ -3,6 +3,7 @@
 #include "builder.h"
 #include "editerror.h"
 #include "encoding.h"
+#include "lookup.h"
 
 #include <array>
 #include <cstddef>
@@ -58,6 +59,15 @@ public:
     bool removed(std::size_t i) const { return m_fields[i].removed; }
     // The field's bytes as read, without field terminators.
     std::string_view bytes(std::size_t i) const { return m_fields[i].bytes; }
+    // The bytes every field lies in, end to end in directory order, each with its terminator:
+    // empty unless the record's fields lie so. Field i takes [areaStart(i), areaStart(i + 1)).
+    std::string_view area() const { return m_area; }
+    std::size_t areaStart(std::size_t i) const
+    {
+        return i < m_fields.size()
+                   ? static_cast<std::size_t>(m_fields[i].slice.data() - m_area.data())
+                   : m_area.size();
+    }
     const std::u16string& text(std::size_t i);
     // A data field's indicators as its line shows them ("_" for a blank).
     std::u16string indicators(std::size_t i) const;
@@ -77,25 +87,47 @@ public:
     // can write it (which writableByBytes() tells before, and an edit can still make so).
     std::optional<BuildResult> build(const BuildTime& now) const;
 
+    RecordFields(RecordFields&&) = default;
+    RecordFields& operator=(RecordFields&&) = default;
+    // Fields point at the states the form holds.
+    RecordFields(const RecordFields&) = delete;
+    RecordFields& operator=(const RecordFields&) = delete;
+
 private:
-    struct Field
+    // What a field holds beyond its bytes once it is read as text or changed: made for the
+    // few fields a change looks into, not for every field of every record.
+    struct FieldState
     {
-        std::string_view tag;
-        std::string_view slice; // as the directory points at it, terminators included
-        std::string_view bytes;
-        bool control = false;
-        bool removed = false;
-        bool textEdited = false;
-        bool decoded = false;
         std::u16string text;
         std::u16string indicators; // when set
         std::u16string prefix;     // text form: the line before its text
         std::size_t tagLength = 0; // text form: characters of the tag at the start of the line
     };
+    struct Field
+    {
+        std::string_view tag;
+        std::string_view slice; // as the directory points at it, terminators included
+        std::string_view bytes;
+        FieldState* state = nullptr;
+        bool control = false;
+        bool removed = false;
+        bool textEdited = false;
+        bool decoded = false;
+    };
 
     RecordFields(std::string_view record, Encoding encoding, bool byteForm);
     // Appends the fields the display shows, each with its bytes.
     void readFields();
+    // The fields of a directory of whole entries, when every entry is digits alone.
+    bool readDigitDirectory(const DirectoryView& directory);
+    void addField(std::string_view tag, bool control, std::string_view slice);
+    // A field's bytes without the terminators inside them, when there are any.
+    void dropInnerTerminators(Field& field);
+    FieldState& stateOf(Field& field);
+    bool indicatorsSet(const Field& field) const
+    {
+        return field.state && !field.state->indicators.empty();
+    }
     std::optional<BuildResult> buildBytes(const BuildTime& now) const;
     BuildResult buildText(const BuildTime& now) const;
     // The bytes the builder writes for an edited field of the byte form, or nothing when it
@@ -105,7 +137,15 @@ private:
     std::string_view m_record;
     Encoding m_encoding;
     bool m_byteForm;
+    // Whole directory entries of digits alone, `m_entries` of them: read without parsing.
+    bool m_digitDirectory = false;
+    std::size_t m_entries = 0;
+    // The fields lie end to end after the directory, each with one terminator, at its end;
+    // none holds a record terminator or two subfield delimiters side by side.
+    bool m_plainFields = false;
+    std::string_view m_area; // when the fields are plain
     std::vector<Field> m_fields;
+    std::forward_list<FieldState> m_states; // nodes stay put: fields point at them
     std::vector<const AddedField*> m_added;
     std::u16string m_header; // text form: the header line as shown
     std::u16string m_leaderText;

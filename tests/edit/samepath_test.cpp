@@ -4,6 +4,8 @@
 #include "isocheck.h"
 #include "recordgen.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
 
 using namespace bibliora;
@@ -30,6 +32,9 @@ std::vector<std::shared_ptr<const RecordChange>> everyKindOfChange()
     replace(u"[a-z]", u"", MatchMode::Regex, false, u"008");
     replace(u"^.", u"c", MatchMode::Regex, true, u"LDR");
     replace(u"a", u"\u00E9\U0001F4D6", MatchMode::Contains, false, u"");
+    replace(u"NLC", u"NLCX", MatchMode::Contains, true, u"");
+    replace(u"CN", u"中国", MatchMode::Contains, true, u"");
+    replace(u"CN", u"中国", MatchMode::WholeSubfield, true, u"");
     changes.push_back(AddFieldChange::create(u"905 __ ■aXJTU■b书库", false, error));
     changes.push_back(AddFieldChange::create(u"010 __ ■a7-1", true, error));
     changes.push_back(AddFieldChange::create(u"003    CN", false, error));
@@ -63,7 +68,104 @@ void expectSamePath(const std::vector<std::shared_ptr<const RecordChange>>& chan
     fast += RecordFields::ofBytes(r, e).writableByBytes() ? 1 : 0;
 }
 
+// A record of `fields` whose bytes lie in the data area in `order` (directory positions), with
+// `gap` after each field's terminator: the directory no longer walks the data front to back.
+MarcRecord laidOut(const std::vector<support::IsoField>& fields,
+                   const std::vector<std::size_t>& order, std::string_view gap = "")
+{
+    std::string data;
+    std::vector<std::size_t> starts(fields.size());
+    for (const std::size_t k : order) {
+        starts[k] = data.size();
+        data += fields[k].data + '\x1E';
+        data += gap;
+    }
+    std::string directory;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        char entry[16];
+        std::snprintf(entry, sizeof entry, "%s%04zu%05zu", fields[i].tag.c_str(),
+                      fields[i].data.size() + 1, starts[i]);
+        directory += entry;
+    }
+    char leader[32];
+    const std::size_t base = 24 + directory.size() + 1;
+    std::snprintf(leader, sizeof leader, "%05zunam0 22%05zu   450 ", base + data.size() + 1, base);
+    return leader + directory + '\x1E' + data + '\x1D';
+}
+
 } // namespace
+
+TEST(SamePath, RecordsLaidOutAnyWay)
+{
+    // Each case departs from what a save writes in one way: the byte form must then either
+    // write what the text form writes, or leave the record to it.
+    const std::vector<support::IsoField> plain = {
+        {"001", "CN2000000001"},
+        {"005", "20180402140722.0"},
+        {"010", gbk(u"  $a978-7-5614-9832-3$dCNY15")},
+        {"100", gbk(u"  $a20180402d2016    em y0chiy50      ea")},
+        {"200", gbk(u"1 $a新编中医方法$f冯艳晓主编")},
+        {"606", gbk(u"0 $a中医$x词典")},
+        {"801", gbk(u" 0$aCN$bNLC$c20180402")}};
+    const auto with = [&](std::size_t at, support::IsoField field) {
+        std::vector<support::IsoField> f = plain;
+        f.insert(f.begin() + static_cast<std::ptrdiff_t>(at), std::move(field));
+        return record(f);
+    };
+    const auto without = [&](std::size_t at) {
+        std::vector<support::IsoField> f = plain;
+        f.erase(f.begin() + static_cast<std::ptrdiff_t>(at));
+        return record(f);
+    };
+    const auto swapped = [&](std::size_t a, std::size_t b) {
+        std::vector<support::IsoField> f = plain;
+        std::swap(f[a], f[b]);
+        return record(f);
+    };
+    std::vector<std::size_t> backwards(plain.size());
+    for (std::size_t i = 0; i < plain.size(); ++i)
+        backwards[i] = plain.size() - 1 - i;
+    std::vector<std::size_t> forwards = backwards;
+    std::reverse(forwards.begin(), forwards.end());
+    const std::vector<std::pair<std::string, MarcRecord>> cases = {
+        {"as a save writes it", record(plain)},
+        {"data fields out of order", swapped(3, 5)},
+        {"a control field after a data field", swapped(1, 2)},
+        {"a second 001", with(1, {"001", "CN2"})},
+        {"a second 005", with(2, {"005", "20200101000000.0"})},
+        {"006 twice", with(2, {"006", "a"})},
+        {"007 before 006", with(2, {"007", "ta"})},
+        {"no 001", without(0)},
+        {"no 005", without(1)},
+        {"tag 000", with(0, {"000", "x"})},
+        {"a control field after tag 200", with(5, {"003", "NLC"})},
+        {"a repeated data tag", with(5, {"200", gbk(u"1 $a另一题名NLC")})},
+        {"tag 050 among them", with(3, {"050", gbk(u"  $aCN")})},
+        {"fields back to front", laidOut(plain, backwards)},
+        {"a byte between fields", laidOut(plain, forwards, "x")},
+        {"a terminator inside a field", with(6, {"702", gbk(u" 0$aNLC^$4著")})},
+        {"a record terminator inside a field", with(6, {"702", gbk(u" 0$aNLC%$4著")})},
+        {"two delimiters side by side", with(6, {"702", gbk(u" 0$a$$bNLC")})},
+        {"an empty subfield at the end", with(6, {"702", gbk(u" 0$aNLC$")})},
+        {"a delimiter in a control field", with(2, {"003", gbk(u"CN$aNLC")})},
+        {"a blank in a directory number",
+         [&] {
+             MarcRecord r = record(plain);
+             r[24 + 3] = ' ';
+             return r;
+         }()},
+        {"a leader with # and ?", record(plain, "00000n#m0?2200000  ?450#")},
+    };
+    const auto changes = everyKindOfChange();
+    std::size_t fast = 0;
+    for (const auto& [name, r] : cases) {
+        expectSamePath(changes, r, Encoding::Gbk, name, fast);
+        const std::u16string text = formatRecordText(r, Encoding::Gbk) + u"\r\n";
+        expectSamePath(changes, buildIsoRecord(text, kNow, Encoding::Utf8), Encoding::Utf8,
+                       name + " in UTF-8", fast);
+    }
+    EXPECT_GT(fast, cases.size());
+}
 
 TEST(SamePath, GeneratedRecords)
 {
