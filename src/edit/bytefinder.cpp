@@ -88,14 +88,14 @@ bool ByteFinder::matchesAround(std::string_view haystack, std::size_t anchorAt) 
     return true;
 }
 
-bool ByteFinder::occursIn(std::string_view haystack) const
+std::size_t ByteFinder::find(std::string_view haystack, std::size_t from) const
 {
     if (m_bytes.empty())
-        return true;
+        return from <= haystack.size() ? from : npos;
     const char anchor = m_bytes[m_anchor];
     const char* const begin = haystack.data();
     const char* const end = begin + haystack.size();
-    for (const char* p = begin; p < end;) {
+    for (const char* p = begin + std::min(from, haystack.size()); p < end;) {
         const auto remaining = static_cast<std::size_t>(end - p);
         const char* hit = static_cast<const char*>(std::memchr(p, anchor, remaining));
         if (m_anchorOther != anchor) {
@@ -105,12 +105,13 @@ bool ByteFinder::occursIn(std::string_view haystack) const
                 hit = other;
         }
         if (!hit)
-            return false;
-        if (matchesAround(haystack, static_cast<std::size_t>(hit - begin)))
-            return true;
+            return npos;
+        const auto at = static_cast<std::size_t>(hit - begin);
+        if (matchesAround(haystack, at))
+            return at;
         p = hit + 1;
     }
-    return false;
+    return npos;
 }
 
 } // namespace bibliora::edit

@@ -17,7 +17,12 @@ public:
     ByteFinder(std::string bytes, bool foldAsciiCase);
 
     bool empty() const { return m_bytes.empty(); }
-    bool occursIn(std::string_view haystack) const;
+    bool occursIn(std::string_view haystack) const { return find(haystack, 0) != npos; }
+    // Where in `haystack` the first occurrence lies whose byte looked for first is at or after
+    // `from`: the position of that byte, inside the occurrence; npos for none.
+    std::size_t find(std::string_view haystack, std::size_t from) const;
+
+    static constexpr std::size_t npos = std::string_view::npos;
 
 private:
     bool matchesAround(std::string_view haystack, std::size_t anchorAt) const;

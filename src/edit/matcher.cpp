@@ -107,6 +107,13 @@ bool Matcher::mayOccurIn(std::string_view bytes, Encoding encoding) const
     return !finder || finder->occursIn(bytes);
 }
 
+std::size_t Matcher::nextCandidate(std::string_view bytes, std::size_t from,
+                                   Encoding encoding) const
+{
+    const ByteFinder* finder = finderFor(encoding);
+    return finder ? finder->find(bytes, from) : from;
+}
+
 bool Matcher::matches(std::string_view record, Encoding encoding) const
 {
     bool found = false;

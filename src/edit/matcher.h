@@ -74,6 +74,11 @@ public:
     // False only when no value decoded from `bytes` (a field's bytes, terminators anywhere in
     // them ignored) can match: a cheap test before decoding them.
     bool mayOccurIn(std::string_view bytes, Encoding encoding) const;
+    // For fields laid end to end in `bytes`: a position at or after `from` that lies in the
+    // first stretch from there on that mayOccurIn() would pass, or npos when there is none,
+    // so that a field ending at or before it needs no test of its own. `from` itself when the
+    // search has no byte test.
+    std::size_t nextCandidate(std::string_view bytes, std::size_t from, Encoding encoding) const;
 
     // Calls visit(value) for every value in scope that may match, until it returns false.
     template <typename Visit> // bool Visit(std::u16string_view value)

@@ -4,6 +4,7 @@
 #include "recordfields.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace bibliora::edit {
 
@@ -68,9 +69,22 @@ RecordChange::Made ReplaceChange::edit(RecordFields& fields) const
         return made;
     }
     std::u16string edited;
+    // Over fields laid end to end, the byte test runs over them all at once, and only a field
+    // it stops in is tested alone.
+    const std::string_view area = fields.area();
+    std::optional<std::size_t> candidate;
     for (std::size_t i = 0; i < fields.size(); ++i) {
-        if (fields.removed(i) || !scope.takesTag(fields.tag(i)) ||
-            !m_matcher->mayOccurIn(fields.bytes(i), fields.encoding()))
+        if (fields.removed(i) || !scope.takesTag(fields.tag(i)))
+            continue;
+        if (!area.empty()) {
+            if (!candidate || *candidate < fields.areaStart(i))
+                candidate = m_matcher->nextCandidate(area, fields.areaStart(i), fields.encoding());
+            if (*candidate == std::string_view::npos)
+                break;
+            if (candidate >= fields.areaStart(i + 1))
+                continue;
+        }
+        if (!m_matcher->mayOccurIn(fields.bytes(i), fields.encoding()))
             continue;
         const std::u16string& text = fields.text(i);
         if (fields.control(i)) {
@@ -107,7 +121,7 @@ RecordChange::Made ReplaceChange::edit(RecordFields& fields) const
             return made;
         if (any) {
             edited.append(std::u16string_view(text).substr(copied));
-            fields.setText(i, edited);
+            fields.setText(i, std::move(edited));
         }
     }
     return made;

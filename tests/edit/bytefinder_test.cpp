@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <vector>
 
 using bibliora::edit::ByteFinder;
 
@@ -65,4 +66,40 @@ TEST(ByteFinder, FindsAtTheEdges)
     EXPECT_FALSE(finder.occursIn(""));
     EXPECT_TRUE(ByteFinder("aB", true).occursIn("xAb"));
     EXPECT_FALSE(ByteFinder("aB", false).occursIn("xAb"));
+}
+
+TEST(ByteFinder, StopsInsideEveryFieldThatHoldsTheBytesWhenFieldsLieEndToEnd)
+{
+    // What a change relies on to pass over fields: a search of all the fields at once from
+    // where a field starts stops inside that field whenever the field alone holds the bytes.
+    const std::string alphabet = "aAbB \xB0\xA1";
+    bibliora::support::SplitMix rng(7);
+    std::size_t inside = 0;
+    for (int round = 0; round < 5000; ++round) {
+        const bool fold = round % 2 == 1;
+        std::string needle;
+        for (unsigned n = 1 + rng.below(3); n > 0; --n)
+            needle.push_back(alphabet[rng.below(static_cast<unsigned>(alphabet.size()))]);
+        const ByteFinder finder(needle, fold);
+        std::string area;
+        std::vector<std::size_t> starts;
+        for (unsigned f = 1 + rng.below(5); f > 0; --f) {
+            starts.push_back(area.size());
+            for (unsigned n = rng.below(8); n > 0; --n)
+                area.push_back(alphabet[rng.below(static_cast<unsigned>(alphabet.size()))]);
+            area.push_back('\x1E');
+        }
+        starts.push_back(area.size());
+        ASSERT_EQ(finder.find(area, 0) != ByteFinder::npos, finder.occursIn(area));
+        for (std::size_t i = 0; i + 1 < starts.size(); ++i) {
+            const std::size_t at = finder.find(area, starts[i]);
+            ASSERT_TRUE(at == ByteFinder::npos || at >= starts[i]);
+            if (finder.occursIn(
+                    std::string_view(area).substr(starts[i], starts[i + 1] - starts[i]))) {
+                ASSERT_LT(at, starts[i + 1]) << "needle " << needle << " in " << area;
+                ++inside;
+            }
+        }
+    }
+    EXPECT_GT(inside, 1000u);
 }
