@@ -3,6 +3,7 @@
 #include "commands.h"
 #include "input.h"
 #include "output.h"
+#include "recordbatches.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -48,20 +49,44 @@ int rewriteFile(const std::string& path, const std::string& target, int failure,
     // A large buffer: a million records make a million writes.
     std::setvbuf(file, nullptr, _IOFBF, 1 << 20);
     bool written = true;
-    const bool read = forEachRecord(path, [&](std::int64_t n, MarcRecord& record, Encoding e) {
-        const Rewritten result = rewrite(record, e);
-        if (!result.failure.empty()) {
-            complain("record " + std::to_string(n) + " written unchanged: " + result.failure);
-            totals.failed = true;
-        } else if (result.rebuilt) {
-            totals.changes += result.changes;
-            ++totals.records;
+    RecordBatches batches(rewrite);
+    const auto writeOldest = [&] {
+        std::unique_ptr<RecordBatches::Batch> batch = batches.takeOldest();
+        for (std::size_t i = 0; i < batch->size; ++i) {
+            MarcRecord& record = batch->records[i];
+            const Rewritten& result = batch->results[i];
+            if (!result.failure.empty()) {
+                complain("record " + std::to_string(batch->first + std::int64_t(i)) +
+                         " written unchanged: " + result.failure);
+                totals.failed = true;
+            } else if (result.rebuilt) {
+                totals.changes += result.changes;
+                ++totals.records;
+            }
+            if (record.empty() || record.back() != kRecordTerminator)
+                record.push_back(kRecordTerminator);
+            written = written &&
+                      std::fwrite(record.data(), 1, record.size(), file) == record.size() &&
+                      std::fwrite("\r\n", 1, 2, file) == 2;
         }
-        if (record.empty() || record.back() != kRecordTerminator)
-            record.push_back(kRecordTerminator);
-        written = written && std::fwrite(record.data(), 1, record.size(), file) == record.size() &&
-                  std::fwrite("\r\n", 1, 2, file) == 2;
+        batches.recycle(std::move(batch));
+    };
+    const bool read = forEachRecord(path, [&](std::int64_t n, MarcRecord& record, Encoding e) {
+        RecordBatches::Batch& batch = batches.filling();
+        if (batch.size == 0)
+            batch.first = n;
+        batch.records[batch.size].swap(record);
+        batch.encodings[batch.size] = e;
+        ++batch.size;
+        if (!batches.full())
+            return;
+        batches.submit();
+        while (batches.busy())
+            writeOldest();
     });
+    batches.submit();
+    while (!batches.idle())
+        writeOldest();
     written = std::fclose(file) == 0 && written;
     return finishReading(path, read, target, written, failure);
 }

@@ -26,9 +26,10 @@ struct RewriteTotals
 };
 
 // Every record of FILE through `rewrite`, which may replace a record's bytes, appended to OUT
-// as the export writes records: one per line, CR LF after each. A record whose rewrite failed
-// is written as it was read and named on standard error. OUT naming FILE is a usage failure
-// (2); FILE that cannot be read to its end, or OUT that cannot be written, gives `failure`.
+// as the export writes records: one per line, CR LF after each, in the file's order. `rewrite`
+// runs on every core, called from several threads at once for different records. A record whose
+// rewrite failed is written as it was read and named on standard error. OUT naming FILE is a usage
+// failure (2); FILE that cannot be read to its end, or OUT that cannot be written, gives `failure`.
 // Otherwise 0, with the totals.
 using RecordRewrite = std::function<Rewritten(MarcRecord& record, Encoding encoding)>;
 int rewriteFile(const std::string& path, const std::string& target, int failure,

@@ -236,6 +236,44 @@ TEST_F(EditCommands, ARecordThatCannotBeRebuiltIsWrittenAsReadAndFailsTheRun)
                    "2709\n0 处，0 条记录\n");
 }
 
+TEST_F(EditCommands, ManyRecordsComeOutInTheirOrderWithTheirFailuresNamedInOrder)
+{
+    // Records are rewritten on every core, batch by batch: over several batches, failures at
+    // their edges, every record is written where it was read and every failure named in turn.
+    const MarcRecord big = assemble({{"200", u"1 $a" + std::u16string(9000, u'x')}});
+    const std::vector<std::size_t> failing = {0, 511, 512, 1023, 1700, 2999};
+    std::vector<MarcRecord> input;
+    std::vector<MarcRecord> byHand;
+    std::string expectedErr;
+    for (std::size_t i = 0; i < 3000; ++i) {
+        const std::u16string number = Gbk::fromUtf8(std::to_string(i));
+        if (std::find(failing.begin(), failing.end(), i) != failing.end()) {
+            input.push_back(big);
+            expectedErr += "bibliora-cli: record " + std::to_string(i + 1) +
+                           " written unchanged: the record is too long for ISO 2709\n";
+        } else {
+            input.push_back(assemble({{"001", number}, {"200", u"1 $ax" + number}}));
+            byHand.push_back(assemble({{"001", number}, {"200", u"1 $axxxxxxxxxxxx" + number}}));
+        }
+    }
+    // What resave writes for the records changed by hand, one line each, the failing records
+    // as they were read in their places.
+    const std::string changed = resaved(byHand);
+    std::string expected;
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < input.size(); ++i) {
+        if (std::find(failing.begin(), failing.end(), i) != failing.end()) {
+            expected += input[i] + "\r\n";
+            continue;
+        }
+        const std::size_t end = changed.find("\x1D\r\n", from) + 3;
+        expected += changed.substr(from, end - from);
+        from = end;
+    }
+    expectedErr += "2994 处，2994 条记录\n";
+    EXPECT_EQ(edited({"replace", "x", "xxxxxxxxxxxx"}, input), Outcome(1, expected, expectedErr));
+}
+
 TEST_F(EditCommands, RefuseBadArgumentsAndOutputThatIsTheInput)
 {
     const std::string out = (dir.path() / "out.iso").string();
