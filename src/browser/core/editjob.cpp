@@ -4,6 +4,7 @@
 #include "recordmodel.h"
 
 #include "edit.h"
+#include "reader.h"
 
 #include <QElapsedTimer>
 
@@ -28,6 +29,7 @@ void EditJob::start(std::shared_ptr<const edit::RecordChange> change, const QStr
     m_result->setShownRows(shownRow, shownRow);
     m_rows = std::move(rows);
     m_total = m_rows.empty() ? m_records.size() : m_rows.size();
+    m_result->reserve(m_total);
     m_failures.clear();
     m_now = now;
     m_next = 0;
@@ -68,7 +70,17 @@ void EditJob::runSlice()
         const edit::EditOutcome outcome =
             m_change->apply(m_records.record(row), m_records.row(row).encoding, m_now);
         if (outcome.changed()) {
-            m_result->replace(row, outcome.record);
+            // The row's texts read here, slice by slice, rather than all at once when the
+            // change is applied; most changes leave them as they were.
+            const Encoding encoding = m_records.row(row).encoding;
+            const std::u16string title = titleOf(outcome.record, encoding);
+            const std::u16string number = standardNumberOf(outcome.record, encoding);
+            if (m_records.titleEquals(row, QStringView(title.data(), qsizetype(title.size()))) &&
+                m_records.standardNumberEquals(
+                    row, QStringView(number.data(), qsizetype(number.size()))))
+                m_result->replaceKeepingTexts(row, outcome.record);
+            else
+                m_result->replaceWithTexts(row, outcome.record, title, number);
             m_changes += qint64(outcome.changes);
             ++m_changed;
         } else if (outcome.error != edit::EditError::None) {

@@ -187,30 +187,53 @@ void RecordModel::apply(ListChange&& change)
     step.exports = m_exports;
 
     const std::uint32_t offset = m_records.adopt(std::move(change.m_bytes));
-    std::vector<std::size_t> replaced;
-    replaced.reserve(change.m_replaced.size());
-    step.swapped.reserve(change.m_replaced.size());
+    const std::uint32_t textOffset = m_texts.adopt(std::move(change.m_texts));
     std::vector<bool> seen(m_shown, false);
-    for (const ListChange::Replacement& r : change.m_replaced) {
-        if (r.row >= m_shown || seen[r.row])
+    // Each entry of the change takes the old version of its row, in place: the entries become
+    // the step.
+    auto& entries = change.m_replaced;
+    std::size_t taken = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const std::size_t at = entries[i].first;
+        if (at >= m_shown || seen[at])
             continue;
-        seen[r.row] = true;
-        RecordRow& now = m_rows[r.row];
+        seen[at] = true;
+        const RecordRow& fresh = entries[i].second;
+        const ListChange::How how = change.m_how[i];
+        RecordRow& now = m_rows[at];
         RecordRow row = now;
-        row.record = r.bytes;
+        row.record = fresh.record;
         row.record.block += offset;
-        row.sequence = r.sequence.value_or(now.sequence);
+        if (how.numbered)
+            row.sequence = fresh.sequence;
         row.modified = true;
         row.unexported = true;
-        renewTexts(row);
+        switch (how.texts) {
+        case ListChange::Texts::Given:
+            row.texts = fresh.texts;
+            row.texts.block += textOffset;
+            row.titleUnits = fresh.titleUnits;
+            break;
+        case ListChange::Texts::Read:
+            renewTexts(row);
+            break;
+        case ListChange::Texts::Kept:
+            break;
+        }
         step.keptBytes += now.record.size;
-        step.swapped.emplace_back(r.row, now);
+        entries[taken++] = {at, now};
         now = row;
-        replaced.push_back(r.row);
     }
-    std::sort(step.swapped.begin(), step.swapped.end(),
-              [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::sort(replaced.begin(), replaced.end());
+    entries.resize(taken);
+    step.swapped = std::move(entries);
+    change.m_how = {};
+    const auto byRow = [](const auto& a, const auto& b) { return a.first < b.first; };
+    if (!std::is_sorted(step.swapped.begin(), step.swapped.end(), byRow))
+        std::sort(step.swapped.begin(), step.swapped.end(), byRow);
+    std::vector<std::size_t> replaced;
+    replaced.reserve(step.swapped.size());
+    for (const auto& [at, row] : step.swapped)
+        replaced.push_back(at);
     emitReplaced(replaced);
 
     std::vector<std::size_t> removed;

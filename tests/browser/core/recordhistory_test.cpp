@@ -118,6 +118,39 @@ TEST(RecordHistory, UndoAndRedoGiveBackExactlyTheRowsOfEveryKindOfChange)
     EXPECT_FALSE(m.history().canRedo());
 }
 
+TEST(RecordHistory, RowsWhoseTextsTheChangeReadItselfShowThemAndUndoAsAnyOther)
+{
+    // A change of many records reads the new records' texts as it goes: it keeps the row's
+    // when they are the same, or gives the new ones; a save leaves them to be read.
+    RecordModel m;
+    load(m, 10);
+    const auto loaded = stateOf(m);
+    const std::string sameTitle =
+        support::assembleIso("00000nam0 2200000   450 ", {{"001", "other"},
+                                                          {"200", "1 \x1F"
+                                                                  "at2"}});
+    ListChange change(QStringLiteral("全部替换"));
+    change.replaceKeepingTexts(1, sameTitle);
+    change.replaceWithTexts(2, record("new3"), u"new3", u"978-7");
+    change.replace(3, record("read4"));
+    change.replaceKeepingTexts(1, record("twice"));            // a row named again: ignored
+    change.replaceWithTexts(20, record("past"), u"past", u""); // past the end: ignored
+    m.apply(std::move(change));
+    EXPECT_EQ(m.record(1), sameTitle);
+    EXPECT_EQ(m.title(1), QStringLiteral("t2"));
+    EXPECT_EQ(m.title(2), QStringLiteral("new3"));
+    EXPECT_EQ(m.standardNumber(2), QStringLiteral("978-7"));
+    EXPECT_EQ(m.title(3), QStringLiteral("read4"));
+    for (std::size_t r = 1; r <= 3; ++r)
+        EXPECT_TRUE(m.row(r).modified && m.row(r).unexported && m.row(r).sequence == int(r) + 1);
+    const auto changed = stateOf(m);
+
+    ASSERT_TRUE(m.undo());
+    EXPECT_EQ(stateOf(m), loaded);
+    ASSERT_TRUE(m.redo());
+    EXPECT_EQ(stateOf(m), changed);
+}
+
 TEST(RecordHistory, UndoTellsWhichRowWasShownAndTellsTheViewsWhatMoved)
 {
     RecordModel m;

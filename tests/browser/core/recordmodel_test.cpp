@@ -1,5 +1,8 @@
-// The record list without widgets: the block store, a load run from the event loop, and
-// which paths count as files.
+// The record list without widgets: the block store, a load and a change of every record run
+// from the event loop, and which paths count as files.
+#include "edit.h"
+#include "editjob.h"
+#include "encodingvote.h"
 #include "loadjob.h"
 #include "ordinaryfile.h"
 #include "reader.h"
@@ -76,6 +79,54 @@ TEST(LoadJob, PublishesSliceBySliceAndEndsWithEveryRecordOfTheFile)
     job.cancel(); // stopped before its first slice: an empty list, no signal
     EXPECT_EQ(model.size(), 0u);
     EXPECT_FALSE(job.start(QStringLiteral(BIBLIORA_SAMPLES "/missing.iso")));
+}
+
+TEST(EditJob, ChangesEveryRowSliceBySliceAndEachRowShowsItsNewRecordsTexts)
+{
+    int argc = 1;
+    char name[] = "browser_core_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    RecordModel model;
+    EncodingVote vote;
+    std::int32_t n = 0;
+    ASSERT_TRUE(readMarcFile(BIBLIORA_SAMPLES "/cnmarc-gbk.iso",
+                             [&](MarcRecord&& r) { model.stage(r, ++n, vote.next(r)); }));
+    model.publish();
+    // Titles, standard numbers, neither: the texts a job reads as it goes, or keeps.
+    const std::vector<std::pair<std::u16string, std::u16string>> changes = {
+        {u"200$a", u"^(.)"}, {u"010$a", u"^(\\d)"}, {u"801$b", u"^(.)"}};
+    for (const auto& [scope, find] : changes) {
+        edit::Search search;
+        search.text = find;
+        search.mode = edit::MatchMode::Regex;
+        std::u16string error;
+        search.scope = *edit::Scope::parse(scope, error);
+        const auto change =
+            edit::ReplaceChange::create(edit::Matcher::create(search, error), u"[$1]", error);
+        ASSERT_TRUE(change);
+        EditJob job(model);
+        job.setSliceMs(0);
+        qint64 changed = -1;
+        QEventLoop loop;
+        QObject::connect(&job, &EditJob::finished, &loop, [&](qint64, qint64 records) {
+            changed = records;
+            loop.quit();
+        });
+        job.start(change, QStringLiteral("全部替换"), {}, BuildTime{2024, 1, 31, 14, 30, 5}, 1);
+        loop.exec();
+        ListChange result = job.takeResult();
+        EXPECT_EQ(qint64(result.replacedCount()), changed);
+        EXPECT_GT(changed, 50);
+        model.apply(std::move(result));
+        for (std::size_t r = 0; r < model.size(); ++r) {
+            const Encoding e = model.row(r).encoding;
+            ASSERT_EQ(model.title(r).toStdU16String(), titleOf(model.record(r), e)) << r;
+            ASSERT_EQ(model.standardNumber(r).toStdU16String(),
+                      standardNumberOf(model.record(r), e))
+                << r;
+        }
+    }
 }
 
 TEST(OrdinaryFile, OnlyAFileThatIsNeitherHiddenNorSystemCounts)
