@@ -83,6 +83,18 @@ int checkReplacement(pcre2_substitute_callout_block* block, void* data)
     return 0;
 }
 
+char16_t lowerAscii(char16_t c)
+{
+    return c >= u'A' && c <= u'Z' ? char16_t(c - u'A' + u'a') : c;
+}
+
+// An ASCII character that ignoring case matches only itself and its other ASCII case: all but
+// "K" and "S", which also match the Kelvin sign and the long s.
+bool foldsWithinAscii(char16_t c)
+{
+    return c < 0x80 && lowerAscii(c) != u'k' && lowerAscii(c) != u's';
+}
+
 } // namespace
 
 bool isStructure(char16_t c)
@@ -131,10 +143,15 @@ std::unique_ptr<Pattern> Pattern::compile(std::u16string_view text, Kind kind, b
     pcre2_set_depth_limit(pattern->m_context, kDepthLimit);
     pcre2_set_heap_limit(pattern->m_context, kHeapLimitKiB);
     // An empty literal found anywhere matches between every two characters: PCRE2 says where.
-    pattern->m_plain =
-        caseSensitive && (kind == Kind::WholeLiteral || (kind == Kind::Literal && !text.empty()));
-    if (pattern->m_plain)
+    const bool literal = kind == Kind::WholeLiteral || (kind == Kind::Literal && !text.empty());
+    pattern->m_foldAscii =
+        !caseSensitive && literal && std::all_of(text.begin(), text.end(), foldsWithinAscii);
+    pattern->m_plain = literal && (caseSensitive || pattern->m_foldAscii);
+    if (pattern->m_plain) {
         pattern->m_text = text;
+        if (pattern->m_foldAscii)
+            std::transform(text.begin(), text.end(), pattern->m_text.begin(), lowerAscii);
+    }
     return pattern;
 }
 
@@ -159,9 +176,25 @@ Pattern::~Pattern()
 
 std::size_t Pattern::findPlain(std::u16string_view subject, std::size_t from) const
 {
+    if (!m_foldAscii) {
+        if (m_kind == Kind::WholeLiteral)
+            return from == 0 && subject == m_text ? 0 : std::u16string_view::npos;
+        return subject.find(m_text, from);
+    }
+    const auto matchesAt = [&](std::size_t at) {
+        for (std::size_t k = 0; k < m_text.size(); ++k)
+            if (lowerAscii(subject[at + k]) != m_text[k])
+                return false;
+        return true;
+    };
     if (m_kind == Kind::WholeLiteral)
-        return from == 0 && subject == m_text ? 0 : std::u16string_view::npos;
-    return subject.find(m_text, from);
+        return from == 0 && subject.size() == m_text.size() && matchesAt(0)
+                   ? 0
+                   : std::u16string_view::npos;
+    for (std::size_t at = from; at < subject.size() && subject.size() - at >= m_text.size(); ++at)
+        if (matchesAt(at))
+            return at;
+    return std::u16string_view::npos;
 }
 
 Pattern::Found Pattern::search(std::u16string_view subject, Scratch& scratch) const

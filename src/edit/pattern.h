@@ -23,6 +23,8 @@ namespace bibliora::edit {
 // A literal whose case counts is matched by comparing code units, without PCRE2: in UTF mode
 // PCRE2 matches such a literal exactly where its code units stand, and a valid text's code
 // units can only stand at whole characters of any subject, however invalid the rest of it is.
+// So is a literal of ASCII characters other than K and S whose case is ignored, comparing
+// ASCII letters in either case: Unicode gives the others no other case outside ASCII.
 class Pattern final
 {
 public:
@@ -102,8 +104,9 @@ private:
     pcre2_real_code_16* m_code = nullptr;
     pcre2_real_match_context_16* m_context = nullptr;
     Kind m_kind = Kind::Literal;
-    bool m_plain = false;  // a literal whose case counts: findPlain() stands for PCRE2
-    std::u16string m_text; // the literal, when plain
+    bool m_plain = false;     // findPlain() stands for PCRE2
+    bool m_foldAscii = false; // plain, ASCII letters of either case
+    std::u16string m_text;    // the literal, when plain; lower case when folding
 };
 
 // Characters no value may gain from a replacement: "■" (the display's subfield delimiter), the

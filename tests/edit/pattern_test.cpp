@@ -1,6 +1,7 @@
-// A literal whose case counts is matched without PCRE2: over subjects that hold repeats,
-// overlaps, surrogate pairs and lone surrogates, it finds, counts and replaces exactly what
-// PCRE2 does for the same characters written as an expression.
+// A literal whose case counts, or of ASCII but K and S whose case is ignored, is matched
+// without PCRE2: over subjects that hold repeats, overlaps, surrogate pairs, lone surrogates
+// and the characters that fold to ASCII, it finds, counts and replaces exactly what PCRE2
+// does for the same characters written as an expression.
 #include "pattern.h"
 #include "splitmix.h"
 
@@ -27,39 +28,43 @@ std::u16string escaped(std::u16string_view text)
     return out;
 }
 
-std::unique_ptr<Pattern> compiled(const std::u16string& text, Pattern::Kind kind)
+std::unique_ptr<Pattern> compiled(const std::u16string& text, Pattern::Kind kind,
+                                  bool caseSensitive = true)
 {
     std::u16string error;
-    auto pattern = Pattern::compile(text, kind, true, error);
+    auto pattern = Pattern::compile(text, kind, caseSensitive, error);
     EXPECT_TRUE(pattern) << std::string(error.begin(), error.end());
     return pattern;
 }
 
 } // namespace
 
-TEST(Pattern, ALiteralWhoseCaseCountsMatchesAsPcre2Does)
+TEST(Pattern, APlainLiteralMatchesAsPcre2Does)
 {
     // Pieces of texts: letters, a Chinese character, a surrogate pair, and in subjects alone,
-    // lone halves of one.
-    const std::u16string pieces[] = {u"a", u"b", u"A", u"中", u"\U0001F4D6", u"aa", u"ab"};
-    const std::u16string lone[] = {u"\xD83D", u"\xDCD6"};
+    // lone halves of one and the characters whose case is an ASCII letter's or near one.
+    const std::u16string pieces[] = {u"a",  u"b",          u"A",  u"Z",  u"1", u"-",
+                                     u"中", u"\U0001F4D6", u"aa", u"ab", u"k", u"S"};
+    const std::u16string odd[] = {u"\xD83D", u"\xDCD6", u"\u212A", u"\u017F",
+                                  u"\u0130", u"\u0131", u"\u00E9", u"\u00C9"};
     bibliora::support::SplitMix rng(42);
     std::size_t found = 0;
-    for (int round = 0; round < 3000; ++round) {
+    for (int round = 0; round < 6000; ++round) {
         std::u16string literal;
         for (unsigned n = 1 + rng.below(3); n > 0; --n)
             literal += rng.pick(pieces);
         std::u16string subject;
         for (unsigned n = rng.below(10); n > 0; --n)
-            subject += rng.percent(10) ? rng.pick(lone) : rng.pick(pieces);
+            subject += rng.percent(15) ? rng.pick(odd) : rng.pick(pieces);
         const bool whole = round % 3 == 0;
+        const bool caseSensitive = round % 2 == 0;
         if (whole && rng.percent(50))
             subject = literal;
-        const auto plain =
-            compiled(literal, whole ? Pattern::Kind::WholeLiteral : Pattern::Kind::Literal);
+        const auto plain = compiled(
+            literal, whole ? Pattern::Kind::WholeLiteral : Pattern::Kind::Literal, caseSensitive);
         const auto pcre =
             compiled(whole ? u"\\A(?:" + escaped(literal) + u")\\z" : escaped(literal),
-                     Pattern::Kind::Expression);
+                     Pattern::Kind::Expression, caseSensitive);
         Pattern::Scratch a;
         Pattern::Scratch b;
         const std::string where = "round " + std::to_string(round);
@@ -77,7 +82,30 @@ TEST(Pattern, ALiteralWhoseCaseCountsMatchesAsPcre2Does)
         }
         found += countPlain.matches > 0 ? 1 : 0;
     }
-    EXPECT_GT(found, 500u);
+    EXPECT_GT(found, 1000u);
+}
+
+TEST(Pattern, NoCharacterButKelvinAndLongSIgnoringCaseMatchesAnAsciiCharacter)
+{
+    // What comparing ASCII letters in either case stands on: every other character, of every
+    // plane, left alone by a caseless search for each ASCII character.
+    std::u16string others;
+    for (char32_t c = 0x80; c <= 0x10FFFF; ++c) {
+        if (c >= 0xD800 && c <= 0xDFFF)
+            continue;
+        if (c < 0x10000) {
+            others.push_back(static_cast<char16_t>(c));
+        } else {
+            others.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
+            others.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        }
+    }
+    for (char16_t a = 0x21; a < 0x7F; ++a) {
+        const auto pcre = compiled(escaped(std::u16string(1, a)), Pattern::Kind::Expression, false);
+        Pattern::Scratch scratch;
+        const std::size_t expected = a == u'k' || a == u'K' || a == u's' || a == u'S' ? 1 : 0;
+        EXPECT_EQ(pcre->count(others, scratch).matches, expected) << char(a);
+    }
 }
 
 TEST(Pattern, AWholeLiteralMayBeEmpty)
