@@ -8,6 +8,7 @@
 #include "placeholder.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 namespace bibliora::edit {
@@ -94,17 +95,31 @@ bool plainFieldBytes(std::string_view bytes, std::size_t terminators)
     return fieldTerminators == terminators && !flaws;
 }
 
-// The number a directory entry writes in `count` digits, or none when one is no digit.
-std::optional<std::size_t> digitsValue(const char* digits, std::size_t count)
+// Whether the twelve bytes of a directory entry are all digits, eight and four at a time: a
+// byte is one when its high half is 3 and adding 6 leaves it so.
+bool digitEntry(const char* entry)
+{
+    std::uint64_t first = 0;
+    std::uint32_t last = 0;
+    std::memcpy(&first, entry, 8);
+    std::memcpy(&last, entry + 8, 4);
+    constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0;
+    constexpr std::uint64_t kThree = 0x3030303030303030;
+    constexpr std::uint64_t kSix = 0x0606060606060606;
+    const auto digits = [&](std::uint64_t w, std::uint64_t mask) {
+        return (w & kHigh & mask) == (kThree & mask) &&
+               ((w + kSix) & kHigh & mask) == (kThree & mask);
+    };
+    return digits(first, ~std::uint64_t(0)) && digits(last, 0xFFFFFFFF);
+}
+
+// The number `count` digits write.
+std::size_t digitsValue(const char* digits, std::size_t count)
 {
     std::size_t value = 0;
-    unsigned bad = 0;
-    for (std::size_t k = 0; k < count; ++k) {
-        const unsigned digit = static_cast<unsigned char>(digits[k]) - unsigned('0');
-        bad |= digit > 9;
-        value = value * 10 + digit;
-    }
-    return bad ? std::nullopt : std::optional(value);
+    for (std::size_t k = 0; k < count; ++k)
+        value = value * 10 + static_cast<std::size_t>(digits[k] - '0');
+    return value;
 }
 
 } // namespace
@@ -140,21 +155,20 @@ bool RecordFields::readDigitDirectory(const DirectoryView& dir)
     std::size_t next = 0;
     for (std::size_t e = 0; e < m_entries; ++e) {
         const char* entry = dir.entries.data() + e * kEntryLength;
-        const std::optional<std::size_t> tag = digitsValue(entry, 3);
-        const std::optional<std::size_t> length = digitsValue(entry + 3, 4);
-        const std::optional<std::size_t> start = digitsValue(entry + 7, 5);
-        if (!tag || !length || !start)
+        if (!digitEntry(entry))
             return false;
-        if (*start >= area || *length == 0) {
+        const std::size_t length = digitsValue(entry + 3, 4);
+        const std::size_t start = digitsValue(entry + 7, 5);
+        if (start >= area || length == 0) {
             tiled = false;
             continue;
         }
         const std::string_view slice =
-            m_record.substr(dir.base + *start, std::min(*length, area - *start));
+            m_record.substr(dir.base + start, std::min(length, area - start));
         tiled =
-            tiled && *start == next && slice.size() == *length && slice.back() == kFieldTerminator;
-        next = *start + *length;
-        addField(std::string_view(entry, 3), *tag < 10, slice);
+            tiled && start == next && slice.size() == length && slice.back() == kFieldTerminator;
+        next = start + length;
+        addField(std::string_view(entry, 3), entry[0] == '0' && entry[1] == '0', slice);
     }
     m_digitDirectory = true;
     m_plainFields =
