@@ -42,7 +42,9 @@ int applyToFile(const Arguments& arguments, const edit::RecordChange& change, co
             if (outcome.error != edit::EditError::None) {
                 result.failure = reasonFor(outcome.error);
             } else if (outcome.changed()) {
-                record = std::move(outcome.record);
+                // Copied into the buffer the record has, which the reading reuses: the new
+                // bytes' buffer is freed by the thread that made it.
+                record.assign(outcome.record);
                 result.rebuilt = true;
                 result.changes = outcome.changes;
             }

@@ -28,7 +28,7 @@ int resaveCommand(const std::vector<std::string>& args)
             if (built.error != BuildError::None) {
                 result.failure = describe(built.error);
             } else {
-                record = std::move(built.record);
+                record.assign(built.record); // into the buffer the reading reuses
                 result.rebuilt = true;
             }
             return result;

@@ -46,14 +46,14 @@ int rewriteFile(const std::string& path, const std::string& target, int failure,
         complain(target + ": cannot be opened for appending");
         return failure;
     }
-    // A large buffer: a million records make a million writes.
-    std::setvbuf(file, nullptr, _IOFBF, 1 << 20);
     bool written = true;
     RecordBatches batches(rewrite);
+    std::string out; // a batch's lines, written at once
     const auto writeOldest = [&] {
         std::unique_ptr<RecordBatches::Batch> batch = batches.takeOldest();
+        out.clear();
         for (std::size_t i = 0; i < batch->size; ++i) {
-            MarcRecord& record = batch->records[i];
+            const MarcRecord& record = batch->records[i];
             const Rewritten& result = batch->results[i];
             if (!result.failure.empty()) {
                 complain("record " + std::to_string(batch->first + std::int64_t(i)) +
@@ -63,12 +63,12 @@ int rewriteFile(const std::string& path, const std::string& target, int failure,
                 totals.changes += result.changes;
                 ++totals.records;
             }
+            out += record;
             if (record.empty() || record.back() != kRecordTerminator)
-                record.push_back(kRecordTerminator);
-            written = written &&
-                      std::fwrite(record.data(), 1, record.size(), file) == record.size() &&
-                      std::fwrite("\r\n", 1, 2, file) == 2;
+                out.push_back(kRecordTerminator);
+            out += "\r\n";
         }
+        written = written && std::fwrite(out.data(), 1, out.size(), file) == out.size();
         batches.recycle(std::move(batch));
     };
     const bool read = forEachRecord(path, [&](std::int64_t n, MarcRecord& record, Encoding e) {
