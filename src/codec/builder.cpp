@@ -82,15 +82,13 @@ std::u16string_view controlValue(std::u16string_view line)
 // k + 3 of that line).
 std::string leaderStemFor(std::u16string_view text, std::u16string_view header)
 {
-    std::string stem;
     if (text.size() < 8)
         return "00000nam0 2200000   45  ";
-    std::u16string_view x = text.substr(7, 5);
-    stem = "00000";
-    for (char16_t c : x)
-        stem.push_back(IsoWriter::leaderCharacter(c));
-    stem.append(5 - x.size(), ' ');
-    stem += "2200000   450 ";
+    // Made in place: every record a batch change rebuilds makes one.
+    std::string stem = "00000     2200000   450 ";
+    const std::u16string_view x = text.substr(7, 5);
+    for (std::size_t k = 0; k < x.size(); ++k)
+        stem[5 + k] = IsoWriter::leaderCharacter(x[k]);
     if (header.size() >= 22)
         for (std::size_t k = 17; k <= 19; ++k)
             stem[k] = IsoWriter::leaderCharacter(header[k + 2]);

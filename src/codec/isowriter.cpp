@@ -124,11 +124,6 @@ bool IsoWriter::write(std::string_view leaderStem, const std::vector<TerminatedF
     return true;
 }
 
-char IsoWriter::leaderCharacter(char16_t c)
-{
-    return c > 0x20 && c < 0x7F && c != u'?' && c != u'#' ? static_cast<char>(c) : ' ';
-}
-
 std::string IsoWriter::controlNumber(const BuildTime& now)
 {
     char text[32];

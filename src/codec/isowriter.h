@@ -41,7 +41,10 @@ public:
     // A leader character as a build takes it from the text: the leader must stay 24 ASCII
     // bytes, so a character that would change its length or break the line (CR, LF, Chinese)
     // becomes a blank, as "?" and "#" do.
-    static char leaderCharacter(char16_t c);
+    static char leaderCharacter(char16_t c)
+    {
+        return c > 0x20 && c < 0x7F && c != u'?' && c != u'#' ? static_cast<char>(c) : ' ';
+    }
     // What a build writes for a missing 001 and a missing 005 at `now`.
     static std::string controlNumber(const BuildTime& now);
     static std::string timestamp(const BuildTime& now);
