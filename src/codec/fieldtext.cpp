@@ -6,6 +6,8 @@
 #include "placeholder.h"
 #include "utf8text.h"
 
+#include <algorithm>
+
 namespace bibliora {
 namespace {
 
@@ -43,9 +45,24 @@ void appendGbkCarefully(std::u16string& out, std::string_view bytes)
     }
 }
 
+// Bytes below 0x80 alone, as control fields, codes, numbers and dates are: they decode to
+// themselves and back. Looked for over all of them at once.
+bool allAscii(std::string_view bytes)
+{
+    unsigned char any = 0;
+    for (const char c : bytes)
+        any |= static_cast<unsigned char>(c);
+    return any < 0x80;
+}
+
 void appendGbk(std::u16string& out, std::string_view bytes)
 {
     const std::size_t start = out.size();
+    if (allAscii(bytes)) {
+        out.resize(start + bytes.size());
+        std::copy(bytes.begin(), bytes.end(), out.begin() + std::ptrdiff_t(start));
+        return;
+    }
     Gbk::appendDecoded(out, bytes);
     const std::u16string_view text = std::u16string_view(out).substr(start);
     if (text.find(kDisplayDelimiter) == std::u16string_view::npos && Gbk::encodesTo(text, bytes))

@@ -1,4 +1,5 @@
 #include "codec_test_support.h"
+#include "placeholder.h"
 
 using namespace bibliora;
 using namespace bibliora::test;
@@ -38,4 +39,25 @@ TEST(FormatRecordText, ReadsWhatTheDirectoryAllowsAndSkipsTheRest)
             << Gbk::toUtf8(directory);
     // No field terminator: the header line alone.
     EXPECT_EQ(formatRecordText(gbk(leader + u"200000900000")), u"HEA    nam0 2200000   450 \r\n");
+}
+
+TEST(FieldText, AsciiBytesShowAsTheyDecodeWithLineBreaksAsPlaceholders)
+{
+    // ASCII fields are shown without the check that their decoding writes them back: the same
+    // text, every byte below 0x80 in either kind of field, and next to one byte that is not.
+    std::string ascii;
+    for (int b = 0; b < 0x80; ++b)
+        ascii.push_back(static_cast<char>(b));
+    for (const bool control : {false, true}) {
+        for (const std::string& bytes : {ascii, ascii + "\xB0\xA1", std::string("\xB0\xA1") + ascii,
+                                         std::string("CN\r\n2000"), std::string()}) {
+            std::u16string expected = Gbk::decode(bytes);
+            for (char16_t& c : expected)
+                if (c == u'\r' || c == u'\n')
+                    c = placeholderFor(static_cast<unsigned char>(c));
+            std::u16string shown = u"x";
+            FieldText::appendForDisplay(shown, Encoding::Gbk, bytes, control);
+            EXPECT_EQ(shown, u"x" + expected);
+        }
+    }
 }
