@@ -83,12 +83,13 @@ bool IsoWriter::finish(std::string leaderStem, MarcRecord& out) const
     return true;
 }
 
-bool IsoWriter::write(std::string_view leaderStem, const std::vector<TerminatedField>& fields,
+bool IsoWriter::write(std::string_view leaderStem, const TerminatedField* fields, std::size_t count,
                       MarcRecord& out)
 {
-    const unsigned long long base = kLeaderLength + fields.size() * kEntryLength + 1;
+    const unsigned long long base = kLeaderLength + count * kEntryLength + 1;
     unsigned long long length = 0;
-    for (const TerminatedField& f : fields) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const TerminatedField& f = fields[i];
         if (f.bytes.size() > kMaxFieldLength || length > kMaxFiveDigits)
             return false;
         length += f.bytes.size();
@@ -103,12 +104,12 @@ bool IsoWriter::write(std::string_view leaderStem, const std::vector<TerminatedF
     char* entry = leader + kLeaderLength;
     char* data = leader + base;
     unsigned long long start = 0;
-    for (std::size_t i = 0; i < fields.size();) {
+    for (std::size_t i = 0; i < count;) {
         // A run of fields each right after the one before.
         std::size_t end = i;
         const char* const from = fields[i].bytes.data();
         const char* next = from;
-        for (; end < fields.size() && fields[end].bytes.data() == next; ++end) {
+        for (; end < count && fields[end].bytes.data() == next; ++end) {
             writeEntry(entry, fields[end].tag, fields[end].bytes.size(), start);
             entry += kEntryLength;
             start += fields[end].bytes.size();

@@ -4,7 +4,6 @@
 
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace bibliora {
 
@@ -35,7 +34,7 @@ public:
     // The record that add() of each field in turn and finish() make, for a caller that holds
     // every field at once: written in one piece, fields that lie one after another in memory
     // copied as one run. `leaderStem` is 24 bytes.
-    static bool write(std::string_view leaderStem, const std::vector<TerminatedField>& fields,
+    static bool write(std::string_view leaderStem, const TerminatedField* fields, std::size_t count,
                       MarcRecord& out);
 
     // A leader character as a build takes it from the text: the leader must stay 24 ASCII

@@ -58,15 +58,6 @@ bool breaksLine(char16_t c)
            c == placeholderFor(kFieldTerminator);
 }
 
-// Whether a text holds more than `n` characters, a surrogate pair counting as one (as the
-// builder counts them when it drops a field of four or fewer).
-bool moreCharactersThan(std::u16string_view text, std::size_t n)
-{
-    const auto lowSurrogates = static_cast<std::size_t>(std::count_if(
-        text.begin(), text.end(), [](char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }));
-    return text.size() - std::min(lowSurrogates, text.size()) > n;
-}
-
 std::size_t encodingIndex(Encoding encoding)
 {
     return encoding == Encoding::Gbk ? 0 : encoding == Encoding::Utf8 ? 1 : 2;
@@ -392,36 +383,14 @@ BuildResult RecordFields::buildText(const BuildTime& now) const
     return rebuildRecord(text, m_encoding, now);
 }
 
-std::optional<std::string> RecordFields::editedBytes(const Field& f) const
+bool RecordFields::editedBytes(const Field& f, std::string& out) const
 {
     static const std::u16string kNone;
     const std::u16string& text = f.state ? f.state->text : kNone;
-    if (std::any_of(text.begin(), text.end(), [](char16_t c) {
-            return breaksLine(c) || c == char16_t(kSubfieldDelimiter) ||
-                   c == placeholderFor(kSubfieldDelimiter);
-        }))
-        return std::nullopt;
-    std::string out;
-    if (f.control) {
-        if (text.empty())
-            return std::nullopt;
-        FieldText::appendBytes(out, m_encoding, text);
-        return out;
-    }
-    if (!indicatorsSet(f)) {
-        out.assign(f.bytes.substr(0, 2));
-    } else {
-        for (char16_t c : f.state->indicators)
-            out.push_back(c == u'_' ? ' ' : static_cast<char>(c));
-    }
-    if (!f.textEdited) {
-        out += f.bytes.substr(2);
-        return out;
-    }
-    if (text.empty() || text[0] != kDisplayDelimiter || text.back() == kDisplayDelimiter ||
-        text.find(u"\u25A0\u25A0") != std::u16string::npos || !moreCharactersThan(text, 2))
-        return std::nullopt;
-    // The text with every "■" a delimiter, on the stack when it is short, as it nearly always is.
+    // The text with every "■" a delimiter, on the stack when it is short, as it nearly always
+    // is, made in one look at every character that also finds what the builder would drop or
+    // read as the line's end or as a delimiter of its own, two "■" side by side, and the
+    // characters a surrogate pair takes two units of.
     constexpr std::size_t kShort = 256;
     std::array<char16_t, kShort> shortText;
     std::u16string longText;
@@ -430,10 +399,44 @@ std::optional<std::string> RecordFields::editedBytes(const Field& f) const
         longText.resize(text.size());
         written = longText.data();
     }
-    std::replace_copy(text.begin(), text.end(), written, kDisplayDelimiter,
-                      char16_t(kSubfieldDelimiter));
+    bool refused = false;
+    bool doubled = false;
+    std::size_t lowSurrogates = 0;
+    char16_t previous = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        refused = refused || breaksLine(c) || c == char16_t(kSubfieldDelimiter) ||
+                  c == placeholderFor(kSubfieldDelimiter);
+        doubled = doubled || (c == kDisplayDelimiter && previous == kDisplayDelimiter);
+        lowSurrogates += c >= 0xDC00 && c <= 0xDFFF ? 1 : 0;
+        written[i] = c == kDisplayDelimiter ? char16_t(kSubfieldDelimiter) : c;
+        previous = c;
+    }
+    if (refused)
+        return false;
+    if (f.control) {
+        if (text.empty())
+            return false;
+        FieldText::appendBytes(out, m_encoding, text);
+        return true;
+    }
+    if (!indicatorsSet(f)) {
+        out += f.bytes.substr(0, 2);
+    } else {
+        for (char16_t c : f.state->indicators)
+            out.push_back(c == u'_' ? ' ' : static_cast<char>(c));
+    }
+    if (!f.textEdited) {
+        out += f.bytes.substr(2);
+        return true;
+    }
+    // The builder refuses an empty subfield, and drops a field of four characters or fewer
+    // (indicators and one subfield code alone), a surrogate pair counting as one.
+    if (text.empty() || text[0] != kDisplayDelimiter || text.back() == kDisplayDelimiter ||
+        doubled || text.size() - lowSurrogates <= 2)
+        return false;
     FieldText::appendBytes(out, m_encoding, std::u16string_view(written, text.size()));
-    return out;
+    return true;
 }
 
 std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
@@ -441,18 +444,26 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
     if (m_needsText)
         return std::nullopt;
     using Terminated = IsoWriter::TerminatedField;
+    // The bytes of the edited fields, each with its terminator, one after another in one
+    // buffer, made with room for the most they can take (three bytes a unit of text, in UTF-8)
+    // so that views into it hold.
+    std::size_t room = 0;
+    for (const Field& f : m_fields)
+        if (!f.removed && (f.textEdited || indicatorsSet(f)))
+            room += 3 + f.bytes.size() + (f.state ? 3 * f.state->text.size() : 0);
+    std::string edited;
+    edited.reserve(room);
     // The fields kept, in directory order, each with its terminator: a field left alone as it
-    // stands in the record, an edited one made afresh.
-    std::vector<Terminated> kept(m_fields.size());
+    // stands in the record, an edited one made afresh. On the stack for nearly every record.
+    constexpr std::size_t kOnStack = 64;
+    std::array<Terminated, kOnStack> keptOnStack;
+    std::vector<Terminated> keptOnHeap;
+    Terminated* kept = keptOnStack.data();
+    if (m_fields.size() > kOnStack) {
+        keptOnHeap.resize(m_fields.size());
+        kept = keptOnHeap.data();
+    }
     std::size_t keptCount = 0;
-    std::forward_list<std::string> made;
-    const auto terminated = [&made](std::string_view bytes) {
-        std::string& field = made.emplace_front();
-        field.reserve(bytes.size() + 1);
-        field += bytes;
-        field.push_back(kFieldTerminator);
-        return std::string_view(field);
-    };
     // Whether the builder would write them in the order they stand: control fields first, in
     // tag order and each once (006 and 007 may repeat), then data fields in tag order, with a
     // 001 and a 005, so that nothing is dropped, generated or moved.
@@ -465,11 +476,11 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
             continue;
         std::string_view bytes = f.slice; // writableByBytes(): the bytes and one terminator
         if (f.textEdited || indicatorsSet(f)) {
-            std::optional<std::string> written = editedBytes(f);
-            if (!written)
+            const std::size_t from = edited.size();
+            if (!editedBytes(f, edited))
                 return std::nullopt;
-            written->push_back(kFieldTerminator);
-            bytes = made.emplace_front(std::move(*written));
+            edited.push_back(kFieldTerminator);
+            bytes = std::string_view(edited).substr(from);
         }
         const int tag = tagNumber(f.tag);
         inOrder = inOrder && tag >= last &&
@@ -479,10 +490,17 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
         hasTimestamp = hasTimestamp || tag == 5;
         kept[keptCount++] = {f.tag, bytes};
     }
-    kept.resize(keptCount);
 
     const bool asTheyStand = inOrder && hasNumber && hasTimestamp;
     std::vector<Terminated> written;
+    std::forward_list<std::string> made; // fields the builder adds, with their terminators
+    const auto terminated = [&made](std::string_view bytes) {
+        std::string& field = made.emplace_front();
+        field.reserve(bytes.size() + 1);
+        field += bytes;
+        field.push_back(kFieldTerminator);
+        return std::string_view(field);
+    };
     if (!asTheyStand) {
         // Control fields as the builder collects them: in text order until the first field
         // whose tag is above 100; a later 001-009 replaces an earlier one, but 006 and 007
@@ -490,9 +508,10 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
         // own tag.
         std::array<std::vector<std::string_view>, 10> controls;
         std::vector<Terminated> data;
-        data.reserve(kept.size() + m_added.size());
+        data.reserve(keptCount + m_added.size());
         bool collecting = true;
-        for (const Terminated& t : kept) {
+        for (std::size_t i = 0; i < keptCount; ++i) {
+            const Terminated& t = kept[i];
             const int tag = tagNumber(t.tag);
             if (tag >= 10) {
                 data.push_back(t);
@@ -511,7 +530,7 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
             controls[5].push_back(terminated(IsoWriter::timestamp(now)));
         static constexpr std::string_view kControlTags[] = {"000", "001", "002", "003", "004",
                                                             "005", "006", "007", "008", "009"};
-        written.reserve(kept.size() + m_added.size() + 2);
+        written.reserve(keptCount + m_added.size() + 2);
         for (int t = 1; t <= 9; ++t)
             for (std::string_view bytes : controls[t])
                 written.push_back({kControlTags[t], bytes});
@@ -528,7 +547,8 @@ std::optional<BuildResult> RecordFields::buildBytes(const BuildTime& now) const
               header.begin() + kHeaderStart.size());
     BuildResult result;
     if (!IsoWriter::write(leaderStemFor(std::u16string_view(header.data(), header.size())),
-                          asTheyStand ? kept : written, result.record)) {
+                          asTheyStand ? kept : written.data(),
+                          asTheyStand ? keptCount : written.size(), result.record)) {
         result.record.clear();
         result.error = BuildError::TooLarge;
     } else if (m_encoding == Encoding::Utf8) {

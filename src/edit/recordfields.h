@@ -130,9 +130,9 @@ private:
     }
     std::optional<BuildResult> buildBytes(const BuildTime& now) const;
     BuildResult buildText(const BuildTime& now) const;
-    // The bytes the builder writes for an edited field of the byte form, or nothing when it
-    // would not write them as they stand.
-    std::optional<std::string> editedBytes(const Field& field) const;
+    // Appends the bytes the builder writes for an edited field of the byte form; false when
+    // it would not write them as they stand.
+    bool editedBytes(const Field& field, std::string& out) const;
 
     std::string_view m_record;
     Encoding m_encoding;

@@ -53,7 +53,7 @@ Written inOnePiece(const std::vector<std::pair<std::string, std::string>>& field
         at += size;
     }
     Written w;
-    w.fits = IsoWriter::write(kStem, pieces, w.record);
+    w.fits = IsoWriter::write(kStem, pieces.data(), pieces.size(), w.record);
     return w;
 }
 
