@@ -225,6 +225,9 @@ void RecordModel::apply(ListChange&& change)
         now = row;
     }
     entries.resize(taken);
+    // A change that made room for every row and replaced few keeps only what it holds.
+    if (entries.capacity() > 2 * taken)
+        entries.shrink_to_fit();
     step.swapped = std::move(entries);
     change.m_how = {};
     const auto byRow = [](const auto& a, const auto& b) { return a.first < b.first; };
