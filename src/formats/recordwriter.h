@@ -17,9 +17,9 @@ struct WriteCounts
     // Written with bytes or characters the form or encoding cannot carry as placeholders (or,
     // into code page 936, as "?").
     std::uint64_t placeholders = 0;
-    // MARCXML that the MARC 21 slim schema would not accept (an indicator that is no digit,
-    // lower-case letter or blank; a data field without subfields; a leader or tag of the wrong
-    // shape): written as the record has it all the same.
+    // MARC 21 records in MARCXML that the MARC 21 slim schema would not accept (an indicator that
+    // is no digit, lower-case letter or blank; a data field without subfields; a leader or tag of
+    // the wrong shape): written as the record has it all the same.
     std::uint64_t outsideSchema = 0;
 };
 
