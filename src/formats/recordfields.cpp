@@ -49,6 +49,12 @@ Assembly assemble(const RecordParts& parts, MarcRecord& out)
     for (const RecordField& field : parts.fields)
         bytes += field.data.size();
     writer.reserve(parts.fields.size(), bytes);
+    const auto blankTerminators = [](std::string text) {
+        std::replace_if(
+            text.begin(), text.end(),
+            [](char c) { return c == kRecordTerminator || c == kFieldTerminator; }, ' ');
+        return text;
+    };
     std::string clean;
     for (const RecordField& field : parts.fields) {
         // A terminator inside a field (one a reader was handed as a character) would end the
@@ -60,10 +66,10 @@ Assembly assemble(const RecordParts& parts, MarcRecord& out)
                          [](char c) { return c != kRecordTerminator && c != kFieldTerminator; });
             data = clean;
         }
-        if (!writer.add(field.tag, data))
+        if (!writer.add(blankTerminators(field.tag), data))
             return Assembly::FieldTooLarge;
     }
-    std::string leader = parts.leader;
+    std::string leader = blankTerminators(parts.leader);
     leader.resize(kLeaderLength, ' ');
     return writer.finish(std::move(leader), out) ? Assembly::Done : Assembly::RecordTooLarge;
 }

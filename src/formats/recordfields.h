@@ -43,6 +43,8 @@ enum class Assembly
 };
 
 // The record of `parts`, its record length and base address counted in the bytes written.
+// Field and record terminators are left out of a field's bytes, and are blanks in the leader
+// and in a tag, where the directory must hold none.
 Assembly assemble(const RecordParts& parts, MarcRecord& out);
 
 // The first $a of the first 100: where UNIMARC keeps its character sets at 26-29. Null when
