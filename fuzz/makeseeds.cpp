@@ -1,11 +1,13 @@
 // Writes seed inputs for the fuzz targets from MARC files: each file whole for the reader and
 // the checker, and each of its first records for the look-up and display targets, its display
-// text (as UTF-8 and as UTF-16) for the builder, and a few searches and changes over it for
-// the edit target. File names are content hashes, so running it
-// again over the same files adds nothing.
+// text (as UTF-8 and as UTF-16) for the builder, a few searches and changes over it for the
+// edit target, and those records as MARCXML and as MARC text for their readers. File names are
+// content hashes, so running it again over the same files adds nothing.
 //
 //   bibliora-fuzz-seeds OUTDIR FILE...
 #include "codec.h"
+#include "marcxmlwriter.h"
+#include "mrkwriter.h"
 
 #include <filesystem>
 #include <fstream>
@@ -21,6 +23,7 @@ namespace {
 
 constexpr std::size_t kRecordsPerFile = 40;
 constexpr std::size_t kMaxSeedBytes = 64 * 1024;
+constexpr std::size_t kTextSeedBytes = 12 * 1024;
 
 void writeSeed(const fs::path& dir, const std::string& bytes)
 {
@@ -50,9 +53,19 @@ int main(int argc, char** argv)
         // The checker: rules and encodings as the file's reading decides them (mode 0).
         writeSeed(out / "checker", std::string(1, '\0') + whole.substr(0, kMaxSeedBytes - 1));
         std::size_t n = 0;
+        formats::MarcXmlWriter xml;
+        formats::MrkWriter mrk;
+        std::string xmlText, mrkText;
+        xml.begin(xmlText);
+        mrk.begin(mrkText);
         readMarcFile(argv[i], [&](MarcRecord&& r) {
             if (n++ >= kRecordsPerFile)
                 return;
+            // As many records as the runs' input limit (16 KB) leaves whole.
+            if (xmlText.size() < kTextSeedBytes)
+                xml.write(xmlText, std::int64_t(n), r, detectEncoding(r));
+            if (mrkText.size() < kTextSeedBytes)
+                mrk.write(mrkText, std::int64_t(n), r, detectEncoding(r));
             writeSeed(out / "lookup", "\xC0" + r); // 0xC0: the title look-up
             writeSeed(out / "displaytext", r);
             const std::u16string text = formatRecordText(r) + u"\r\n";
@@ -78,6 +91,9 @@ int main(int argc, char** argv)
                               7)})
                 writeSeed(out / "edit", edit + r);
         });
+        xml.end(xmlText);
+        writeSeed(out / "marcxml", xmlText);
+        writeSeed(out / "mrk", mrkText);
     }
     return 0;
 }

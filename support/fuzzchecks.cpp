@@ -3,13 +3,19 @@
 #include "edit.h"
 #include "filechecker.h"
 #include "isocheck.h"
+#include "marcxmlsource.h"
+#include "marcxmlwriter.h"
+#include "mrksource.h"
+#include "mrkwriter.h"
 #include "recordchecker.h"
+#include "recordfields.h"
 #include "utf8text.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <vector>
 
 namespace bibliora::support {
@@ -133,6 +139,103 @@ bool sameProblems(const std::vector<check::Problem>& a, const std::vector<check:
         return x.tag == y.tag && x.code == y.code && x.severity == y.severity && x.rule == y.rule &&
                x.message == y.message;
     });
+}
+
+// What a reader of a text form made of its whole input.
+struct TextRead
+{
+    Records records;
+    std::string error;
+    std::uint64_t skipped = 0;
+    bool utf8 = true; // every record said to be UTF-8
+};
+
+TextRead readText(std::string_view bytes, bool xml, std::size_t buffer)
+{
+    ReadOptions options;
+    options.bufferBytes = buffer;
+    std::unique_ptr<formats::TextSource> source;
+    if (xml)
+        source = std::make_unique<formats::MarcXmlSource>(options);
+    else
+        source = std::make_unique<formats::MrkSource>(options);
+    source->openBytes(bytes);
+    TextRead read;
+    MarcRecord record;
+    Encoding encoding = Encoding::Gbk;
+    for (formats::RecordSource::Step step;
+         (step = source->next(record, encoding)) != formats::RecordSource::Step::End;) {
+        if (step != formats::RecordSource::Step::Record)
+            continue;
+        read.utf8 = read.utf8 && encoding == Encoding::Utf8;
+        read.records.push_back(record);
+    }
+    read.error = source->error();
+    read.skipped = source->skipped();
+    return read;
+}
+
+// A record whose leader, directory and fields read back as parts that assemble into the same
+// bytes: lengths, offsets and terminators where the directory says.
+std::string assembledProblem(const MarcRecord& record)
+{
+    formats::RecordParts parts;
+    if (!formats::readParts(record, parts))
+        return "a record read has no leader and directory";
+    MarcRecord again;
+    if (formats::assemble(parts, again) != formats::Assembly::Done || again != record)
+        return "a record read is not what its own fields assemble into";
+    return {};
+}
+
+std::string textFormProblem(std::string_view input, bool xml)
+{
+    const TextRead whole = readText(input, xml, 1u << 20);
+    const std::size_t size = input.size();
+    const TextRead stepped =
+        readText(input, xml, 1 + (size ? static_cast<unsigned char>(input[size - 1]) % 11 : 0));
+    if (stepped.records != whole.records || stepped.skipped != whole.skipped)
+        return "read a few bytes a step, the records differ from the whole read's";
+    // Which error expat names for XML that is not well formed can depend on how much of it
+    // it was handed at once; that there is one cannot.
+    if (stepped.error.empty() != whole.error.empty())
+        return "read a few bytes a step, a message where the whole read has none or the reverse";
+    if (!whole.utf8)
+        return "a record read is not said to be UTF-8";
+    for (const MarcRecord& record : whole.records)
+        if (std::string problem = assembledProblem(record); !problem.empty())
+            return problem;
+
+    std::unique_ptr<formats::RecordWriter> writer;
+    if (xml)
+        writer = std::make_unique<formats::MarcXmlWriter>();
+    else
+        writer = std::make_unique<formats::MrkWriter>();
+    std::string out;
+    writer->begin(out);
+    for (std::size_t i = 0; i < whole.records.size(); ++i)
+        if (!writer->write(out, std::int64_t(i + 1), whole.records[i], Encoding::Utf8))
+            return "record " + std::to_string(i + 1) + " read could not be written";
+    writer->end(out);
+    const TextRead back = readText(out, xml, 1u << 16);
+    if (!back.error.empty() || back.skipped != 0)
+        return "the written records read back with a message or skipped: " + back.error;
+    if (back.records.size() != whole.records.size())
+        return "written and read back, " + std::to_string(back.records.size()) + " records of " +
+               std::to_string(whole.records.size());
+    for (std::size_t i = 0; i < back.records.size(); ++i) {
+        MarcRecord expected = whole.records[i];
+        formats::RecordParts parts;
+        formats::readParts(expected, parts);
+        if (!formats::isUnimarc(parts.fields)) {
+            expected[9] = 'a';
+            if (xml)
+                expected.replace(20, 4, "4500");
+        }
+        if (back.records[i] != expected)
+            return "record " + std::to_string(i + 1) + " written and read back differs";
+    }
+    return {};
 }
 
 } // namespace
@@ -364,6 +467,16 @@ std::string builderProblem(std::string_view input)
         save(built, Encoding::Gbk) != built)
         return "saving a built record again changes it";
     return stableSaveProblem(built, Encoding::Gbk);
+}
+
+std::string marcXmlProblem(std::string_view input)
+{
+    return textFormProblem(input, true);
+}
+
+std::string mrkProblem(std::string_view input)
+{
+    return textFormProblem(input, false);
 }
 
 } // namespace bibliora::support

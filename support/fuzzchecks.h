@@ -60,6 +60,16 @@ std::string checkerProblem(std::string_view input);
 // agrees with count().
 std::string editProblem(std::string_view input);
 
+// The MARCXML reader over arbitrary bytes, whole and a few bytes a step: the same records, the
+// same count of skipped records and the same message. Each record is one ISO 2709 record as
+// the formats library assembles it, in UTF-8. Written with the MARCXML writer and read again,
+// every record comes back byte for byte, but for what the writer documents it sets (MARC 21
+// leader/20-23 "4500"), and nothing is skipped or refused.
+std::string marcXmlProblem(std::string_view input);
+
+// The same for MARC text (.mrk) and its writer, which sets MARC 21 leader/09 "a".
+std::string mrkProblem(std::string_view input);
+
 // For the fuzz targets: a problem ends the run as a crash that libFuzzer records, with the
 // problem on standard error.
 void abortOnProblem(const std::string& problem);

@@ -4,6 +4,7 @@
 #include "checkwindow.h"
 #include "codec.h"
 #include "editjob.h"
+#include "exportcommand.h"
 #include "exporter.h"
 #include "findfrm.h"
 #include "fonts.h"
@@ -44,6 +45,12 @@ namespace {
 
 const QList<FileFilter> kFileFilters = {{QStringLiteral("(ISO2709格式)"), QStringLiteral("*.ISO")},
                                         {QStringLiteral("文本形式"), QStringLiteral("*.txt")}};
+// Opening also takes the other forms, told from the content whatever the name.
+const QList<FileFilter> kOpenFilters =
+    kFileFilters + QList<FileFilter>{{QStringLiteral("MARCXML"), QStringLiteral("*.xml")},
+                                     {QStringLiteral("MARC 文本"), QStringLiteral("*.mrk")},
+                                     {QStringLiteral("ISO2709"), QStringLiteral("*.mrc *.marc")},
+                                     {QStringLiteral("所有文件"), QStringLiteral("*")}};
 constexpr int kClientWidthTwips = 10440;
 constexpr int kClientHeightTwips = 8565;
 
@@ -155,6 +162,22 @@ void BrowserForm::createControls()
         m_undoKeys->watch(box);
     connect(m_menu->replace(), &QAction::triggered, this, &BrowserForm::replaceCommand);
     connect(m_menu->batch(), &QAction::triggered, this, &BrowserForm::batchCommand);
+    ExportCommand::Hooks exportHooks;
+    exportHooks.selectedRows = [this] { return m_grid->selectedRows(); };
+    exportHooks.initialFolder = [this] { return initialFolder(); };
+    exportHooks.openFolder = [this](const QString& folder) { openTheDir(this, folder); };
+    m_exportCommand = new ExportCommand(m_grid->model(), m_platform, std::move(exportHooks), this);
+    connect(m_exportCommand, &ExportCommand::busyChanged, this,
+            [this](bool busy) { setState(busy ? State::Changing : State::Idle); });
+    const std::pair<QAction*, ExportCommand::Records> exports[] = {
+        {m_menu->exportAllAs(), ExportCommand::Records::All},
+        {m_menu->exportModifiedAs(), ExportCommand::Records::Modified},
+        {m_menu->exportSelectedAs(), ExportCommand::Records::Selected}};
+    for (const auto& [action, records] : exports)
+        connect(action, &QAction::triggered, this, [this, records = records] {
+            if (m_state == State::Idle)
+                m_exportCommand->run(records);
+        });
     m_editJob = new EditJob(m_grid->model(), this);
     connect(m_editJob, &EditJob::finished, this, &BrowserForm::editFinished);
     connect(m_menu->undo(), &QAction::triggered, this, &BrowserForm::undoCommand);
@@ -287,6 +310,9 @@ void BrowserForm::setState(State state)
     m_menu->check()->setEnabled(idle);
     m_menu->replace()->setEnabled(state != State::Loading);
     m_menu->batch()->setEnabled(idle);
+    for (QAction* a :
+         {m_menu->exportAllAs(), m_menu->exportModifiedAs(), m_menu->exportSelectedAs()})
+        a->setEnabled(idle);
     m_saveButton->setEnabled(state != State::Changing);
     if (m_replaceDialog)
         m_replaceDialog->setBusy(!idle);
@@ -301,7 +327,7 @@ void BrowserForm::setState(State state)
 void BrowserForm::openCommand()
 {
     openFile(m_platform.fileDialog->showFileDialog(
-        true, QStringLiteral("选择MARC文件"), kFileFilters, 0, initialFolder(), QString(), this));
+        true, QStringLiteral("选择MARC文件"), kOpenFilters, 0, initialFolder(), QString(), this));
 }
 
 void BrowserForm::openFile(const QString& path)
@@ -358,6 +384,17 @@ void BrowserForm::loadDone(qint64 count)
     }
     m_saveButton->show();
     m_findButton->show();
+    QStringList problems;
+    if (!m_loadJob->problem().isEmpty())
+        problems << QStringLiteral("文件未能读完：%1").arg(m_loadJob->problem());
+    if (m_loadJob->skipped() > 0)
+        problems << QStringLiteral("有 %1 条记录无法读取，已跳过").arg(m_loadJob->skipped());
+    if (!problems.isEmpty())
+        m_platform.messageBox->show(this,
+                                    problems.join(QStringLiteral("\r\n")) +
+                                        QStringLiteral("\r\n已读入 %1 条记录").arg(count),
+                                    QStringLiteral("操作提示"), MessageButtons::Ok,
+                                    MessageIcon::Exclamation, MessageAnswer::Ok);
     emit loadFinished(count);
 }
 

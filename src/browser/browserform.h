@@ -22,6 +22,7 @@ class RecordChange;
 }
 class CheckWindow;
 class EditJob;
+class ExportCommand;
 class FindFrm;
 class GridControl;
 class LinkLabel;
@@ -83,7 +84,7 @@ private:
     {
         Idle,
         Loading,
-        Changing // an edit job runs over the records
+        Changing // a job changes or reads every record: the list holds still
     };
 
     void createControls();
@@ -163,6 +164,7 @@ private:
     CheckWindow* m_checkWindow = nullptr;
     ReplaceDialog* m_replaceDialog = nullptr;
     BatchDialog* m_batchDialog = nullptr;
+    ExportCommand* m_exportCommand = nullptr;
     EditJob* m_editJob = nullptr;
     UndoKeys* m_undoKeys = nullptr;
     QString m_editName;

@@ -83,6 +83,11 @@ MainMenu::MainMenu(QWidget* window, MessageBox& messages, const QString& project
     QMenu* help = addMenu(QStringLiteral("帮助(&H)"));
     m_open = entry(file, "打开(&O)...", QKeySequence(Qt::CTRL | Qt::Key_O));
     m_exportAll = entry(file, "导出全部(&E)...", QKeySequence(Qt::CTRL | Qt::Key_E));
+    QMenu* exportAs = file->addMenu(QStringLiteral("导出为(&A)"));
+    m_exportAllAs =
+        entry(exportAs, "全部记录(&A)...", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
+    m_exportModifiedAs = entry(exportAs, "修改过的记录(&M)...", QKeySequence());
+    m_exportSelectedAs = entry(exportAs, "选中的记录(&S)...", QKeySequence());
     file->addSeparator();
     m_quit = entry(file, "退出(&X)", QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_undo = entry(edit, "撤销(&U)", QKeySequence(Qt::CTRL | Qt::Key_Z));
@@ -95,8 +100,8 @@ MainMenu::MainMenu(QWidget* window, MessageBox& messages, const QString& project
     m_batch = entry(edit, "批量修改(&B)...", QKeySequence());
     m_check = entry(tools, "检查(&C)", QKeySequence(Qt::Key_F7));
     m_about = entry(help, "关于 Bibliora(&A)", QKeySequence(Qt::Key_F1));
-    for (QAction* a : {m_open, m_exportAll, m_quit, m_undo, m_redo, m_find, m_replace, m_batch,
-                       m_check, m_about})
+    for (QAction* a : {m_open, m_exportAll, m_exportAllAs, m_quit, m_undo, m_redo, m_find,
+                       m_replace, m_batch, m_check, m_about})
         window->addAction(a);
 
     connect(m_quit, &QAction::triggered, window, &QWidget::close);

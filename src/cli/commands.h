@@ -15,6 +15,7 @@ int checkCommand(const std::vector<std::string>& args);
 int replaceCommand(const std::vector<std::string>& args);
 int addFieldCommand(const std::vector<std::string>& args);
 int deleteFieldCommand(const std::vector<std::string>& args);
+int convertCommand(const std::vector<std::string>& args);
 
 const char* usageText();
 int usageError(const std::string& message);

@@ -1,8 +1,7 @@
 #include "input.h"
 
-#include "encodingvote.h"
+#include "opensource.h"
 #include "output.h"
-#include "reader.h"
 
 namespace bibliora::cli {
 
@@ -22,21 +21,34 @@ std::string unreadableBecause(const std::string& path)
     return {};
 }
 
+bool sameFile(const std::string& a, const std::string& b)
+{
+    std::error_code ec;
+    const std::filesystem::path pa = fsPath(a);
+    const std::filesystem::path pb = fsPath(b);
+    return std::filesystem::exists(pa, ec) && std::filesystem::exists(pb, ec) &&
+           std::filesystem::equivalent(pa, pb, ec);
+}
+
 bool forEachRecord(const std::string& path, const RecordVisitor& visit)
 {
-    RecordReader reader;
-    if (!reader.open(fsPath(path)))
+    const std::unique_ptr<formats::RecordSource> source = formats::openRecordSource(fsPath(path));
+    if (!source)
         return false;
-    EncodingVote vote;
     MarcRecord record;
+    Encoding encoding = Encoding::Gbk;
     std::int64_t n = 0;
-    for (RecordReader::Step s; (s = reader.next(record)) != RecordReader::Step::End;) {
-        if (s != RecordReader::Step::Record)
-            continue;
-        const Encoding encoding = vote.next(record);
-        visit(++n, record, encoding);
+    for (formats::RecordSource::Step s;
+         (s = source->next(record, encoding)) != formats::RecordSource::Step::End;) {
+        if (s == formats::RecordSource::Step::Record)
+            visit(++n, record, encoding);
     }
-    return !reader.failed();
+    if (source->skipped() > 0)
+        complain(path + ": " + std::to_string(source->skipped()) +
+                 " records could not be read and were left out");
+    if (!source->error().empty())
+        complain(path + ": " + source->error());
+    return source->error().empty();
 }
 
 int finishReading(const std::string& path, bool read, const std::string& target, bool written,

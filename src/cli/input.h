@@ -17,10 +17,15 @@ std::filesystem::path fsPath(const std::string& utf8);
 // Why FILE cannot be read as a record file ("no such file", "not a regular file"), or empty.
 std::string unreadableBecause(const std::string& path);
 
-// Every record of a file in order, with its number as the record list numbers it and the
-// encoding the file's reading decides for it (a record that fits several takes the one of
-// the file's other records), as the window reads it. The visitor may move the record away.
-// False when the file could not be opened or read to its end.
+// Whether both paths exist and name the same file.
+bool sameFile(const std::string& a, const std::string& b);
+
+// Every record of a file in order, ISO 2709, MARCXML or MARC text as its content says, with its
+// number as the record list numbers it and the encoding the file's reading decides for it (a
+// record that fits several takes the one of the file's other records), as the window reads
+// it. The visitor may move the record away. Records the file holds that could not be read are
+// counted on standard error. False when the file could not be opened or read to its end (why
+// is said on standard error).
 using RecordVisitor = std::function<void(std::int64_t number, MarcRecord& record, Encoding)>;
 bool forEachRecord(const std::string& path, const RecordVisitor& visit);
 

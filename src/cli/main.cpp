@@ -34,6 +34,7 @@ constexpr Command kCommands[] = {
     {"check", cli::checkCommand},        {"resave", cli::resaveCommand},
     {"build", cli::buildCommand},        {"replace", cli::replaceCommand},
     {"add-field", cli::addFieldCommand}, {"delete-field", cli::deleteFieldCommand},
+    {"convert", cli::convertCommand},
 };
 
 std::vector<std::string> arguments(int argc, char** argv)
@@ -81,7 +82,7 @@ int main(int argc, char** argv)
         } catch (const std::exception& e) {
             cli::complain(e.what());
             return name == "check" || name == "replace" || name == "add-field" ||
-                           name == "delete-field"
+                           name == "delete-field" || name == "convert"
                        ? 2
                        : 1;
         }

@@ -6,7 +6,6 @@
 #include "recordbatches.h"
 
 #include <cstdio>
-#include <filesystem>
 
 namespace bibliora::cli {
 namespace {
@@ -20,21 +19,12 @@ std::FILE* openForAppending(const std::string& path)
 #endif
 }
 
-// Appending to the file being read would read the appended records again.
-bool sameFile(const std::string& a, const std::string& b)
-{
-    std::error_code ec;
-    const std::filesystem::path pa = fsPath(a);
-    const std::filesystem::path pb = fsPath(b);
-    return std::filesystem::exists(pa, ec) && std::filesystem::exists(pb, ec) &&
-           std::filesystem::equivalent(pa, pb, ec);
-}
-
 } // namespace
 
 int rewriteFile(const std::string& path, const std::string& target, int failure,
                 const RecordRewrite& rewrite, RewriteTotals& totals)
 {
+    // Appending to the file being read would read the appended records again.
     if (sameFile(path, target))
         return usageError("OUT must not be FILE: " + target);
     if (const std::string why = unreadableBecause(path); !why.empty()) {

@@ -2,6 +2,7 @@
 
 #include "gbk.h"
 #include "lookup.h"
+#include "openfile.h"
 
 #include <charconv>
 #include <cstdio>
@@ -199,14 +200,7 @@ RecordReader::~RecordReader()
 
 bool RecordReader::open(const std::filesystem::path& path)
 {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec))
-        return false;
-#ifdef _WIN32
-    m_file = _wfopen(path.c_str(), L"rb");
-#else
-    m_file = std::fopen(path.c_str(), "rb");
-#endif
+    m_file = openRegularFile(path);
     if (!m_file)
         return false;
     m_buffer.resize(std::max<std::size_t>(m_options.bufferBytes, 4));

@@ -14,7 +14,9 @@ struct FileFilter
 };
 
 // The platform's open and save dialogs; the result is the chosen path, or empty when the user
-// cancels. Save mode never asks about overwriting: callers ask themselves.
+// cancels. Save mode never asks about overwriting: callers ask themselves. `filterIndex` and
+// `chosenFilter` count the filters from 1; 0 asks for the first. `chosenFilter`, when given,
+// is set to the filter the user left chosen.
 class FileDialog
 {
 public:
@@ -22,7 +24,7 @@ public:
     virtual QString showFileDialog(bool isOpen, const QString& title,
                                    const QList<FileFilter>& filters, int filterIndex,
                                    const QString& initialFolder, const QString& fileName,
-                                   QWidget* owner) = 0;
+                                   QWidget* owner, int* chosenFilter = nullptr) = 0;
 };
 
 } // namespace bibliora

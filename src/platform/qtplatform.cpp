@@ -17,7 +17,7 @@ namespace bibliora {
 QString QtFileDialog::showFileDialog(bool isOpen, const QString& title,
                                      const QList<FileFilter>& fileFilters, int filterIndex,
                                      const QString& initialFolder, const QString& fileName,
-                                     QWidget* owner)
+                                     QWidget* owner, int* chosenFilter)
 {
     QFileDialog dialog(owner, title, initialFolder.isEmpty() ? QDir::currentPath() : initialFolder);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -35,6 +35,8 @@ QString QtFileDialog::showFileDialog(bool isOpen, const QString& title,
         dialog.selectFile(fileName.left(255));
     if (dialog.exec() != QDialog::Accepted)
         return {};
+    if (chosenFilter)
+        *chosenFilter = int(filters.indexOf(dialog.selectedNameFilter())) + 1;
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? QString() : QDir::toNativeSeparators(chosen.first());
 }

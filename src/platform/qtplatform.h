@@ -11,7 +11,7 @@ class QtFileDialog final : public FileDialog
 public:
     QString showFileDialog(bool isOpen, const QString& title, const QList<FileFilter>& filters,
                            int filterIndex, const QString& initialFolder, const QString& fileName,
-                           QWidget* owner) override;
+                           QWidget* owner, int* chosenFilter = nullptr) override;
 };
 
 class QtMessageBox final : public MessageBox

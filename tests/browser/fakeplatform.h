@@ -22,13 +22,16 @@ template <typename T> T next(std::deque<T>& answers, T otherwise)
 struct ScriptedFileDialog final : FileDialog
 {
     QString showFileDialog(bool, const QString& title, const QList<FileFilter>& f, int,
-                           const QString&, const QString&, QWidget*) override
+                           const QString&, const QString&, QWidget*, int* chosen) override
     {
         filters = f;
+        if (chosen)
+            *chosen = next(chosenFilters, 1);
         return titles << title, next(answers, QString());
     }
     QList<FileFilter> filters;
     std::deque<QString> answers;
+    std::deque<int> chosenFilters; // 1-based, as the dialog reports them
     QStringList titles;
 };
 

@@ -80,9 +80,12 @@ private slots:
         w.click("Command1");
         w.waitForLoad();
         QCOMPARE(w.fake.fileDialog->titles, QStringList{QStringLiteral("选择MARC文件")});
-        QCOMPARE(w.fake.fileDialog->filters.size(), 2);
+        // The two filters of old first; the other forms after them.
+        QCOMPARE(w.fake.fileDialog->filters.size(), 6);
         QCOMPARE(w.fake.fileDialog->filters[0].description + w.fake.fileDialog->filters[1].pattern,
                  QStringLiteral("(ISO2709格式)*.txt"));
+        QCOMPARE(w.fake.fileDialog->filters[2].pattern + w.fake.fileDialog->filters[3].pattern,
+                 QStringLiteral("*.xml*.mrk"));
         QCOMPARE(w.state(), Window::showing(3, 1));
         QCOMPARE(w.grid().cellText(1, 1), QStringLiteral("红楼梦"));
         QVERIFY(w.button("Command4")->isVisible() && w.button("Command5")->isVisible());

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -71,6 +72,22 @@ private slots:
         QCOMPARE(chosen, QString());
         QCOMPARE(seen, (QStringList{QStringLiteral("(ISO2709格式) (*.ISO)"),
                                     QStringLiteral("文本形式 (*.txt)"), QStringLiteral("0")}));
+
+        // The filter the user leaves chosen is reported, counted from 1.
+        QTemporaryDir dir;
+        whenShown<QFileDialog>([&](QFileDialog* dialog) {
+            dialog->selectNameFilter(dialog->nameFilters().at(1));
+            dialog->selectFile(dir.filePath(QStringLiteral("out.txt")));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        int filter = 0;
+        const QString path =
+            QtFileDialog().showFileDialog(false, QStringLiteral("导出为"),
+                                          {{QStringLiteral("MARCXML"), QStringLiteral("*.xml")},
+                                           {QStringLiteral("CSV"), QStringLiteral("*.csv")}},
+                                          1, dir.path(), QString(), nullptr, &filter);
+        QVERIFY(path.endsWith(QStringLiteral("out.txt")));
+        QCOMPARE(filter, 2);
     }
 
     void thePopupMenuShowsCaptionsAsGivenAndNumbersSeparators()

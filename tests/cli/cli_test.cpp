@@ -335,3 +335,65 @@ TEST_F(EditCommands, YazReadsTheWrittenFileBack)
     EXPECT_EQ(notes, "");
 }
 #endif
+
+TEST_F(Cli, ConvertsBetweenFormsAndTheOtherCommandsReadThemAll)
+{
+    const std::string list = std::get<1>(run({"list", file}));
+    const std::pair<const char*, const char*> forms[] = {
+        {"marcxml", "out.xml"}, {"mrk", "out.mrk"}, {"iso", "out.iso"}, {"iso-lines", "out.txt"}};
+    for (const auto& [form, name] : forms) {
+        const auto [status, out, err] = run({"convert", file, name, "--to", form});
+        EXPECT_EQ(status, 0) << form << ": " << err;
+        // Every command reads the result, whatever its form, as it read the original.
+        EXPECT_EQ(std::get<1>(run({"list", name})), list) << form;
+        EXPECT_EQ(std::get<0>(run({"check", name})), std::get<0>(run({"check", file}))) << form;
+        EXPECT_EQ(std::get<0>(run({"delete-field", name, std::string(name) + ".out", "001"})), 0);
+    }
+    EXPECT_EQ(support::readBytes(dir.path() / "out.iso"), first + second);
+    EXPECT_EQ(support::readBytes(dir.path() / "out.txt"), first + "\r\n" + second + "\r\n");
+    // Standard output, and CSV with chosen subfields.
+    const auto [status, csv, err] =
+        run({"convert", "out.xml", "-", "--to", "csv", "--fields", "200$f,001"});
+    EXPECT_EQ(status, 0) << err;
+    EXPECT_EQ(csv, "\xEF\xBB\xBF序号,题名,ISBN/ISSN,200$f,001\r\n"
+                   "1,红楼梦,978-7-02-000220-7,曹雪芹著,1\r\n2,西游记\t1\\2,1000-0000,,\r\n");
+    // Into UTF-8 and back into GBK the records read as they did.
+    EXPECT_EQ(std::get<0>(run({"convert", file, "u8.iso", "--to", "iso", "--encoding", "utf-8"})),
+              0);
+    EXPECT_EQ(std::get<1>(run({"list", "--encodings", "u8.iso"})).find("GBK"), std::string::npos);
+    EXPECT_EQ(
+        std::get<0>(run({"convert", "u8.iso", "gbk.iso", "--to", "iso", "--encoding", "gbk"})), 0);
+    EXPECT_EQ(std::get<1>(run({"list", "gbk.iso"})), list);
+}
+
+TEST_F(Cli, ConvertRefusesWhatItCannotDoAndSaysWhatItCouldNotWrite)
+{
+    const std::vector<std::vector<std::string>> usage = {
+        {"convert", file, "out"},
+        {"convert", file, "out", "--to", "pdf"},
+        {"convert", file, "out", "--to", "marcxml", "--encoding", "utf-8"},
+        {"convert", file, "out", "--to", "iso", "--encoding", "latin-1"},
+        {"convert", file, "out", "--to", "mrk", "--fields", "200$a"},
+        {"convert", file, "out", "--to", "csv", "--fields", "200$ab"},
+        {"convert", file, file, "--to", "iso"},
+        {"convert", "missing.iso", "out", "--to", "iso"},
+    };
+    for (const auto& args : usage) {
+        const auto [status, out, err] = run(args);
+        EXPECT_EQ(status, 2) << args.back() << ": " << err;
+    }
+    // Not well formed: refused with the line, status 2.
+    const std::string broken =
+        dir.write("broken.xml", "<collection xmlns=\"http://www.loc.gov/MARC21/slim\">\n<record>\n")
+            .string();
+    const auto [status, out, err] = run({"convert", broken, "out", "--to", "iso"});
+    EXPECT_EQ(status, 2);
+    EXPECT_NE(err.find("第 3 行"), std::string::npos) << err;
+    // Characters GBK cannot hold are named by record and field, and the run fails.
+    dir.write("korean.iso", support::assembleIso("00000nam a2200000   4500", {{"245", "10\x1F"
+                                                                                      "a한국"}}));
+    const auto [kStatus, kOut, kErr] =
+        run({"convert", "korean.iso", "k.iso", "--to", "iso", "--encoding", "gbk"});
+    EXPECT_EQ(kStatus, 1);
+    EXPECT_NE(kErr.find("record 1, field 245: 한국"), std::string::npos) << kErr;
+}

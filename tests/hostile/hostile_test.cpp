@@ -106,7 +106,9 @@ TEST_F(HostileFiles, EveryKeptFuzzInputPassesItsTargetsChecks)
         {"displaytext", displayTextProblem},
         {"builder", builderProblem},
         {"checker", checkerProblem},
-        {"edit", editProblem}};
+        {"edit", editProblem},
+        {"marcxml", marcXmlProblem},
+        {"mrk", mrkProblem}};
     for (const auto& [name, check] : targets)
         for (const auto& entry : fs::directory_iterator(fs::path(BIBLIORA_FUZZ_CORPUS) / name))
             EXPECT_EQ(check(readBytes(entry.path())), "") << entry.path();

@@ -1,6 +1,7 @@
 #include "exporter.h"
 
 #include "marc.h"
+#include "ordinaryfile.h"
 #include "recordmodel.h"
 
 #include <QFile>
@@ -15,45 +16,6 @@ struct FileCloser
 {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
-
-QString reasonFor(int error)
-{
-    switch (error) {
-    case ENOSPC:
-        return QStringLiteral("磁盘空间不足");
-#ifdef EDQUOT
-    case EDQUOT:
-        return QStringLiteral("磁盘配额已用完");
-#endif
-    case EFBIG:
-        return QStringLiteral("文件超过了允许的大小");
-    case ENOENT:
-        return QStringLiteral("文件夹不存在");
-    case ENOTDIR:
-        return QStringLiteral("路径中有一部分不是文件夹");
-    case EISDIR:
-        return QStringLiteral("这是一个文件夹,不是文件");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("没有写入权限");
-    case EROFS:
-        return QStringLiteral("只读的文件系统");
-#ifdef ETXTBSY
-    case ETXTBSY:
-        return QStringLiteral("文件正被运行的程序使用");
-#endif
-    case EIO:
-        return QStringLiteral("磁盘读写出错");
-    default:
-        // The system's own text may be in any language; the user reads Chinese.
-        return QStringLiteral("原因不明,错误代码%1").arg(error);
-    }
-}
-
-QString describe(const QString& path, const QString& what, int error)
-{
-    return QStringLiteral("%1: %2 (%3)").arg(what, path, reasonFor(error));
-}
 
 } // namespace
 
@@ -71,7 +33,7 @@ Exporter::Result Exporter::appendRecords(const QString& path, const RecordModel&
 #endif
     if (!file) {
         result.ok = false;
-        result.error = describe(path, QStringLiteral("无法打开文件"), errno);
+        result.error = fileFailure(path, QStringLiteral("无法打开文件"), errno);
         return result;
     }
     std::string buffer;
@@ -108,7 +70,7 @@ Exporter::Result Exporter::appendRecords(const QString& path, const RecordModel&
     const bool closed = std::fclose(raw) == 0;
     if (!ok || !closed) {
         result.ok = false;
-        result.error = describe(path, QStringLiteral("写入文件失败"), error ? error : errno);
+        result.error = fileFailure(path, QStringLiteral("写入文件失败"), error ? error : errno);
     }
     return result;
 }

@@ -1,7 +1,7 @@
 #include "loadjob.h"
 
+#include "opensource.h"
 #include "ordinaryfile.h"
-#include "reader.h"
 #include "recordmodel.h"
 
 #include <QElapsedTimer>
@@ -21,12 +21,14 @@ LoadJob::~LoadJob() = default;
 bool LoadJob::start(const QString& path)
 {
     cancel();
-    auto reader = std::make_unique<RecordReader>();
-    if (!reader->open(toFilesystemPath(path)))
+    m_problem.clear();
+    m_skipped = 0;
+    std::unique_ptr<formats::RecordSource> reader =
+        formats::openRecordSource(toFilesystemPath(path));
+    if (!reader)
         return false;
     m_reader = std::move(reader);
     m_model.clear();
-    m_vote = EncodingVote();
     m_count = 0;
     m_reserved = false;
     m_fileBytes = static_cast<double>(QFileInfo(path).size());
@@ -65,19 +67,19 @@ void LoadJob::runSlice()
 {
     QElapsedTimer clock;
     clock.start();
-    RecordReader::Step step = RecordReader::Step::Pending;
+    formats::RecordSource::Step step = formats::RecordSource::Step::Pending;
     // At least one step a slice; the clock is read every few records, as a record takes well
     // under a microsecond.
     for (unsigned n = 1;; ++n) {
-        step = m_reader->next(m_record);
-        if (step == RecordReader::Step::End)
+        step = m_reader->next(m_record, m_encoding);
+        if (step == formats::RecordSource::Step::End)
             break;
-        if (step == RecordReader::Step::Record) {
+        if (step == formats::RecordSource::Step::Record) {
             if (m_count == std::numeric_limits<std::int32_t>::max()) {
-                step = RecordReader::Step::End; // the grid numbers rows in 32 bits
+                step = formats::RecordSource::Step::End; // the grid numbers rows in 32 bits
                 break;
             }
-            m_model.stage(m_record, static_cast<std::int32_t>(++m_count), m_vote.next(m_record));
+            m_model.stage(m_record, static_cast<std::int32_t>(++m_count), m_encoding);
         }
         if (n % 32 == 0 && clock.elapsed() >= m_sliceMs)
             break;
@@ -85,11 +87,13 @@ void LoadJob::runSlice()
     if (!m_reserved)
         reserveRows();
     m_model.publish();
-    if (step != RecordReader::Step::End) {
+    if (step != formats::RecordSource::Step::End) {
         emit progress(m_count);
         return;
     }
     m_timer.stop();
+    m_problem = QString::fromStdString(m_reader->error());
+    m_skipped = m_reader->skipped();
     m_reader.reset();
     emit finished(m_count);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "encodingvote.h"
+#include "encoding.h"
 #include "marc.h"
 
 #include <QObject>
@@ -11,12 +11,15 @@
 
 namespace bibliora {
 
+namespace formats {
+class RecordSource;
+}
 class RecordModel;
-class RecordReader;
 
 // Reads a file into a RecordModel in short slices run from the event loop, so the window
 // repaints, answers and can be closed while a million records load. Between slices nothing
-// of the job is on the stack: a handler never runs inside a load.
+// of the job is on the stack: a handler never runs inside a load. The file's form (ISO 2709,
+// MARCXML, MARC text) is told from its content.
 class LoadJob final : public QObject
 {
     Q_OBJECT
@@ -31,6 +34,10 @@ public:
     void cancel();
     bool isRunning() const { return m_timer.isActive(); }
     std::int64_t count() const { return m_count; }
+    // After finished: why the reading stopped before the end of the file (for the user), or
+    // empty; and the records the file held that could not be read and were left out.
+    const QString& problem() const { return m_problem; }
+    std::uint64_t skipped() const { return m_skipped; }
     void setSliceMs(int ms) { m_sliceMs = ms; }
 
 signals:
@@ -42,9 +49,11 @@ private:
     void reserveRows();
 
     RecordModel& m_model;
-    std::unique_ptr<RecordReader> m_reader;
+    std::unique_ptr<formats::RecordSource> m_reader;
     MarcRecord m_record;
-    EncodingVote m_vote;
+    Encoding m_encoding = Encoding::Gbk;
+    QString m_problem;
+    std::uint64_t m_skipped = 0;
     QTimer m_timer;
     std::int64_t m_count = 0;
     double m_fileBytes = 0;

@@ -17,4 +17,8 @@ bool isOrdinaryFile(const QString& path);
 // page still opens; the file system's own encoding elsewhere.
 std::filesystem::path toFilesystemPath(const QString& path);
 
+// "what: path (reason)" for a failed open or write, the reason told in Chinese from the
+// system's error number.
+QString fileFailure(const QString& path, const QString& what, int error);
+
 } // namespace bibliora

@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# Our MARCXML and ISO 2709 exports read by other MARC software (yaz, xmllint with the MARC 21
+# slim schema), for every file of samples/ and of the real files kept next to the repository.
+# Every peer is installed by scripts/setup; a missing one fails the test.
+#
+#   peers.sh BIBLIORA_CLI SCHEMA SAMPLES_DIR REAL_SAMPLES_DIR
+set -uo pipefail
+
+cli=$1 schema=$2 samples=$3 real=$4
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+    echo "FAIL: $*"
+    failures=$((failures + 1))
+}
+
+for tool in yaz-marcdump xmllint perl iconv; do
+    command -v "$tool" >/dev/null || { echo "FAIL: $tool is missing (scripts/setup installs it)"; exit 1; }
+done
+
+files=("$samples"/*.iso "$samples"/*.mrc "$samples"/*.txt)
+if [[ -d $real ]]; then
+    for f in "$real"/*; do
+        [[ $f == *.md ]] || files+=("$f")
+    done
+fi
+
+# yaz's line dump with what legitimately differs between two forms of the same records masked:
+# the record length and base address (counted in other bytes), leader/09 (our MARCXML says
+# UTF-8) and leader/20-23 (set to 4500 for MARC 21); yaz's own remarks on structure dropped.
+dump() {
+    yaz-marcdump -f utf-8 -t utf-8 "$1" 2>/dev/null | grep -av -e '^(' -e '^<!--' |
+        sed -E '/^[0-9]{5}.{19}$/ s/^[0-9]{5}(.{4}).(..)[0-9 ]{5}(...).{4}$/LLLLL\1E\2BBBBB\3MMMM/'
+}
+
+# yaz reads these files' records from our MARCXML otherwise than from our UTF-8 ISO 2709 form:
+# their records hold bytes that are no UTF-8 (Latin-1 or cp866 text, directories that cut
+# characters), which our MARCXML carries as placeholders and the ISO 2709 form as the bytes.
+# Which side reads them as we mean is not settled yet; they are left out until it is.
+not_compared=(bad_marc21_marc-perl_baddir.usmarc bad_marc21_marc4j_bad_hathi_records.mrc
+    bad_marc21_marc4j_bad_oversize_field_bad_directory.mrc
+    bad_marc21_marc4j_pride-and-prejudice-with-many-errors.mrc marc21_catmandu_bu_bibs.mrc
+    unimarc-rusmarc-cp866_ruby-marc_cp866_multirecord.marc)
+
+for f in "${files[@]}"; do
+    name=$(basename "$f")
+    x=$work/$name.xml u8=$work/$name.u8
+    "$cli" convert "$f" "$x" --to marcxml 2>/dev/null
+    "$cli" convert "$f" "$u8" --to iso --encoding utf-8 2>/dev/null
+
+    # yaz reads our MARCXML (turned into ISO 2709 by yaz itself) to the same fields as it reads
+    # our UTF-8 ISO 2709 form of the same file. The UTF-8 form stands for the original: yaz
+    # reads UTF-8 only as UTF-8, and most of these files are code page 936, MARC-8 or UTF-16.
+    # Leader/10-11 are made 22 in it, as MARCXML has no counts and yaz writes 22.
+    if [[ " ${not_compared[*]} " != *" $name "* ]]; then
+        yaz-marcdump -i marcxml -o marc "$x" >"$work/yaz.iso" 2>/dev/null ||
+            fail "$name: yaz cannot read our MARCXML"
+        perl -0777 -pe 's/(^|\x1D)(.{24})/$1.substr($2,0,10)."22".substr($2,12,12)/gse' "$u8" >"$work/ref.iso"
+        if ! diff -a <(dump "$work/yaz.iso") <(dump "$work/ref.iso") >"$work/diff"; then
+            fail "$name: yaz reads our MARCXML otherwise than our ISO 2709 in UTF-8"
+            head -20 "$work/diff"
+        fi
+    fi
+
+    # Our MARCXML of a MARC 21 file is valid against the MARC 21 slim schema wherever yaz's own
+    # MARCXML of the same file is. Not in files whose directory is broken: we keep each field
+    # as the directory cuts it (bytes before the first subfield, a field with no subfield, an
+    # indicator that is a letter of the text), which the schema cannot hold and the writer
+    # writes as it is and counts; yaz cuts such fields otherwise and drops what does not fit.
+    if [[ $name == *marc21* && $name != *baddir* && $name != *bad_directory* ]]; then
+        yaz-marcdump -o marcxml "$f" >"$work/theirs.xml" 2>/dev/null
+        if xmllint --noout --schema "$schema" "$work/theirs.xml" 2>/dev/null &&
+            ! xmllint --noout --schema "$schema" "$x" 2>"$work/xmllint"; then
+            fail "$name: our MARCXML is not valid where yaz's is"
+            head -5 "$work/xmllint"
+        fi
+    fi
+done
+
+# The UTF-8 export of a code page 936 CNMARC file read back by yaz gives the 200 $a titles that
+# `list` shows for the original.
+gbk=$samples/cnmarc-gbk.iso
+"$cli" convert "$gbk" "$work/gbk.u8" --to iso --encoding utf-8 2>/dev/null
+"$cli" list "$gbk" | cut -f2 >"$work/listed"
+yaz-marcdump -f utf-8 -t utf-8 "$work/gbk.u8" | perl -ne '
+    if (/^[0-9]{5}/) { print "$t\n" if defined $t; $t = ""; next }
+    $t = $1 if !length($t) && /^200 .. .*?\$a (.*?)(?: \$[0-9a-z] |\s*$)/;
+    END { print "$t\n" if defined $t }' >"$work/yaz-titles"
+if ! diff "$work/listed" "$work/yaz-titles" >"$work/diff"; then
+    fail "cnmarc-gbk.iso: yaz finds other 200 \$a titles in the UTF-8 export than list shows"
+    head -10 "$work/diff"
+fi
+[[ $(wc -l <"$work/listed") -gt 100 ]] || fail "cnmarc-gbk.iso: list shows too few records"
+
+echo "peers: ${#files[@]} files, $failures failures"
+((failures == 0))
