@@ -78,6 +78,63 @@ for f in "${files[@]}"; do
     fi
 done
 
+# yaz's own MARCXML of a file, read by us, gives the records we read from the file itself (both
+# compared as yaz dumps our UTF-8 ISO 2709 forms of them). Files whose records are all of one
+# encoding that yaz converts: it needs to be told which.
+yaz_read=("$samples/cnmarc-gbk.iso GBK" "$samples/marc21-gbk.mrc GBK"
+    "$real/marc21-utf8_yaz_marccol1.u8.marc utf-8" "$real/marc21-marc8-cjk_marc-perl_cjk1.marc marc8"
+    "$real/marc21_marc-perl_camel.usmarc marc8" "$real/marc21_pymarc_marc.dat marc8")
+for entry in "${yaz_read[@]}"; do
+    f=${entry% *} from=${entry##* }
+    [[ -f $f ]] || continue
+    name=$(basename "$f")
+    # yaz exits non-zero over the line breaks between records of the one-a-line form.
+    yaz-marcdump -f "$from" -t utf-8 -o marcxml "$f" >"$work/theirs.xml" 2>/dev/null
+    grep -q '<record' "$work/theirs.xml" || { fail "$name: yaz wrote no MARCXML"; continue; }
+    "$cli" convert "$work/theirs.xml" "$work/from-theirs.u8" --to iso --encoding utf-8 2>/dev/null ||
+        fail "$name: we cannot read yaz's MARCXML"
+    "$cli" convert "$f" "$work/ours.u8" --to iso --encoding utf-8 2>/dev/null
+    perl -0777 -pe 's/(^|\x1D)(.{24})/$1.substr($2,0,10)."22".substr($2,12,12)/gse' "$work/ours.u8" >"$work/ref.iso"
+    if ! diff -a <(dump "$work/from-theirs.u8") <(dump "$work/ref.iso") >"$work/diff"; then
+        fail "$name: we read yaz's MARCXML otherwise than the file"
+        head -20 "$work/diff"
+    fi
+done
+
+# Perl's MARC::File::MARCMaker reads our MARC text of records in ASCII to the records of the
+# file, and we read its MARC text of the file to the same records. It drops characters outside
+# its mnemonic table, so only ASCII files can judge; and it reads neither a byte-order mark nor
+# CR LF, which MarcEdit writes and we keep: both are taken off before it reads. Leader/09 is
+# masked: our MARC text is UTF-8 and says so.
+marcmaker() { # marcmaker in|out FILE OUT
+    perl -MMARC::File::MARCMaker -MMARC::File::USMARC -e '
+        my ($way, $from, $to) = @ARGV;
+        open my $out, ">", $to or die;
+        binmode $out;
+        my $in = $way eq "in" ? MARC::File::MARCMaker->in($from) : MARC::File::USMARC->in($from);
+        while (my $r = $in->next) {
+            print $out ($way eq "in" ? $r->as_usmarc : MARC::File::MARCMaker->encode($r));
+        }' "$@"
+}
+masked() { dump "$1" | sed -E '/^LLLLL/ s/^(LLLLL.{4})./\1-/'; }
+for f in "$real/marc21_marc-perl_camel.usmarc" "$real/marc21_pymarc_marc.dat"; do
+    [[ -f $f ]] || continue
+    name=$(basename "$f")
+    "$cli" convert "$f" "$work/ours.mrk" --to mrk 2>/dev/null
+    perl -pe 's/^\xEF\xBB\xBF//; s/\r$//' "$work/ours.mrk" >"$work/ours-lf.mrk"
+    marcmaker in "$work/ours-lf.mrk" "$work/mm.iso" 2>/dev/null || fail "$name: MARCMaker cannot read our MARC text"
+    if ! diff -a <(masked "$work/mm.iso") <(masked "$f") >"$work/diff"; then
+        fail "$name: MARCMaker reads our MARC text otherwise than the file"
+        head -10 "$work/diff"
+    fi
+    marcmaker out "$f" "$work/theirs.mrk" 2>/dev/null || fail "$name: MARCMaker cannot write MARC text"
+    "$cli" convert "$work/theirs.mrk" "$work/from-mm.iso" --to iso 2>/dev/null
+    if ! diff -a <(masked "$work/from-mm.iso") <(masked "$f") >"$work/diff"; then
+        fail "$name: we read MARCMaker's MARC text otherwise than the file"
+        head -10 "$work/diff"
+    fi
+done
+
 # The UTF-8 export of a code page 936 CNMARC file read back by yaz gives the 200 $a titles that
 # `list` shows for the original.
 gbk=$samples/cnmarc-gbk.iso
