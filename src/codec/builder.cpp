@@ -27,8 +27,10 @@ std::u16string_view trimSpaces(std::u16string_view s)
     return s.substr(b, e - b);
 }
 
-// What ends a subfield in a data-field line.
-constexpr char16_t kMarks[] = {kDisplayDelimiter, char16_t(kSubfieldDelimiter), 0};
+// What ends a subfield in a data-field line: "■", a raw delimiter, and the delimiter's byte
+// placeholder, whose byte the display would show as "■" once written.
+constexpr char16_t kMarks[] = {kDisplayDelimiter, char16_t(kSubfieldDelimiter),
+                               char16_t(kPlaceholderBase + kSubfieldDelimiter), 0};
 
 bool isDigit(char16_t c)
 {
@@ -193,8 +195,9 @@ BuildResult buildIsoRecordChecked(std::u16string_view text, const BuildTime& now
         if (firstMark != std::u16string_view::npos) {
             std::size_t pos = firstMark;
             while (pos != std::u16string_view::npos) {
-                // After the first "■", a raw subfield delimiter (pasted text) ends a subfield
-                // as "■" does: it is written as one, and the display shows it as "■".
+                // After the first "■", a raw subfield delimiter (pasted text) or its byte's
+                // placeholder ends a subfield as "■" does: it is written as one, and the
+                // display shows it as "■".
                 const std::size_t next = line.find_first_of(kMarks, pos + 1);
                 const std::u16string_view part = line.substr(
                     pos + 1,

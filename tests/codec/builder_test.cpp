@@ -86,6 +86,9 @@ TEST(BuildIsoRecord, FailsRatherThanWriteABrokenRecord)
     // An empty subfield anywhere, or fewer than two line breaks.
     EXPECT_EQ(rebuilt(u"200 1_ ■a题名■\r\n"), u"(no record)");
     EXPECT_EQ(rebuilt(u"606 0_ ■a一\r\n690 __ ■aX\r\n606 0_ ■a■■b\r\n"), u"(no record)");
+    // The delimiter's placeholder ends a subfield as "■" does (the display shows its byte so):
+    // given as a code, it leaves an empty subfield before it.
+    EXPECT_EQ(rebuilt(u"300 __ ■\u281Ftle\r\n"), u"(no record)");
     EXPECT_EQ(build(u"HEA    nam0 2200277   450 \r\n200 1_ ■a题名"), "");
     // Numbers too wide: a field of 9999 bytes fits, one of 10000 does not ...
     const auto line = [](const std::u16string& data) { return u"200 1_ ■a" + data + u"\r\n"; };
