@@ -48,8 +48,6 @@ public:
 
     void run(Records records);
     bool isRunning() const;
-    // For tests and benchmarks.
-    ExportJob& job() const { return *m_job; }
 
 signals:
     // True while the job reads the records: the list must not change until it is false again.

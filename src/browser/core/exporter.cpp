@@ -1,6 +1,6 @@
 #include "exporter.h"
 
-#include "marc.h"
+#include "isofilewriter.h"
 #include "ordinaryfile.h"
 #include "recordmodel.h"
 
@@ -36,6 +36,8 @@ Exporter::Result Exporter::appendRecords(const QString& path, const RecordModel&
         result.error = fileFailure(path, QStringLiteral("无法打开文件"), errno);
         return result;
     }
+    // The records as they are, one a line: what every export of this form writes.
+    formats::IsoFileWriter writer(true, std::nullopt);
     std::string buffer;
     constexpr std::size_t kChunk = 4u << 20;
     buffer.reserve(kChunk + 64 * 1024);
@@ -51,11 +53,7 @@ Exporter::Result Exporter::appendRecords(const QString& path, const RecordModel&
     for (std::size_t r = 0; r < rows.size(); ++r) {
         if (onlyModified && !rows.row(r).modified)
             continue;
-        const std::string_view record = rows.record(r);
-        buffer += record;
-        if (record.empty() || record.back() != kRecordTerminator)
-            buffer.push_back(kRecordTerminator);
-        buffer += "\r\n";
+        writer.write(buffer, rows.row(r).sequence, rows.record(r), rows.row(r).encoding);
         ++result.written;
         if (buffer.size() >= kChunk && !(ok = writeOut()))
             break;
