@@ -281,7 +281,8 @@ void MarcXmlSource::endField()
         PlaceholderText::appendBytes(m_field.data, m_value);
     if (!fits(m_text == Text::DataField ? 0 : m_field.data.size()))
         return;
-    m_parts.fields.push_back(m_field);
+    m_parts.fields.push_back(std::move(m_field));
+    m_field = {};
     m_text = Text::None;
 }
 
