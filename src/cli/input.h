@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <string_view>
 
 namespace bibliora::cli {
 
@@ -28,6 +29,19 @@ bool sameFile(const std::string& a, const std::string& b);
 // is said on standard error).
 using RecordVisitor = std::function<void(std::int64_t number, MarcRecord& record, Encoding)>;
 bool forEachRecord(const std::string& path, const RecordVisitor& visit);
+
+// The same, with work done for each record before the visitor gets it: on the reading threads
+// where the file is ISO 2709 and more than one is used, several records at once, so it must
+// touch nothing shared; `prepared` is what it appended to its string for that record.
+using RecordPrepare = std::function<void(std::string_view record, Encoding, std::string& out)>;
+using PreparedVisitor = std::function<void(std::int64_t number, std::string_view record, Encoding,
+                                           std::string_view prepared)>;
+bool forEachPreparedRecord(const std::string& path, const RecordPrepare& prepare,
+                           const PreparedVisitor& visit);
+
+// How many threads read and work on records (--threads): 0 for one per core.
+void setReadThreads(unsigned threads);
+unsigned readThreads();
 
 // The end of a command that read the records of `path` and wrote to `target`: when the reading
 // stopped early or the writing failed, says so and returns `failure`; else 0.

@@ -1,8 +1,11 @@
 #include "arguments.h"
 #include "commands.h"
+#include "gbk.h"
 #include "input.h"
 #include "output.h"
 #include "reader.h"
+
+#include <charconv>
 
 namespace bibliora::cli {
 
@@ -22,19 +25,25 @@ int listCommand(const std::vector<std::string>& args)
     }
     const bool withEncodings = a.has("--encodings");
     Output out;
-    const bool read = forEachRecord(path, [&](std::int64_t n, MarcRecord& record, Encoding e) {
-        const RowTexts row = rowTextsFor(n, record, e);
-        out.put(std::to_string(n));
-        out.put("\t");
-        out.putEscaped(row.title);
-        out.put("\t");
-        out.putEscaped(row.standardNumber);
+    // The title and number, made on the reading threads; the number goes first here.
+    const auto row = [withEncodings](std::string_view record, Encoding e, std::string& text) {
+        text += "\t";
+        appendEscaped(text, Gbk::toUtf8(titleOf(record, e)));
+        text += "\t";
+        appendEscaped(text, Gbk::toUtf8(standardNumberOf(record, e)));
         if (withEncodings) {
-            out.put("\t");
-            out.put(encodingName(e));
+            text += "\t";
+            text += encodingName(e);
         }
-        out.put("\n");
-    });
+        text += "\n";
+    };
+    const bool read = forEachPreparedRecord(
+        path, row, [&](std::int64_t n, std::string_view, Encoding, std::string_view text) {
+            char digits[24];
+            out.put(std::string_view(
+                digits, std::size_t(std::to_chars(digits, digits + 24, n).ptr - digits)));
+            out.put(text);
+        });
     return finishReading(path, read, "standard output", out.flush());
 }
 

@@ -3,8 +3,11 @@
 // encoding; built records as the bytes of the encoding asked for. One file per command.
 #include "commands.h"
 #include "gbk.h"
+#include "input.h"
 #include "output.h"
 
+#include <charconv>
+#include <cstddef>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -58,6 +61,28 @@ std::vector<std::string> arguments(int argc, char** argv)
 #endif
 }
 
+// Takes "--threads N" out of a command's arguments (before any "--"): how many threads read
+// and work on records. False, with the reason, when N is not a count.
+bool takeThreads(std::vector<std::string>& args, std::string& error)
+{
+    for (std::size_t i = 0; i < args.size() && args[i] != "--"; ++i) {
+        if (args[i] != "--threads")
+            continue;
+        unsigned threads = 0;
+        const std::string value = i + 1 < args.size() ? args[i + 1] : std::string();
+        const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), threads);
+        if (value.empty() || ec != std::errc() || end != value.data() + value.size() ||
+            threads < 1 || threads > 256) {
+            error = "--threads takes a count from 1 to 256";
+            return false;
+        }
+        cli::setReadThreads(threads);
+        args.erase(args.begin() + std::ptrdiff_t(i), args.begin() + std::ptrdiff_t(i) + 2);
+        return true;
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -77,8 +102,11 @@ int main(int argc, char** argv)
     for (const Command& command : kCommands) {
         if (command.name != name)
             continue;
+        std::vector<std::string> rest(args.begin() + 1, args.end());
+        if (std::string error; !takeThreads(rest, error))
+            return cli::usageError(error);
         try {
-            return command.run(std::vector<std::string>(args.begin() + 1, args.end()));
+            return command.run(rest);
         } catch (const std::exception& e) {
             cli::complain(e.what());
             return name == "check" || name == "replace" || name == "add-field" ||

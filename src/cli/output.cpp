@@ -35,6 +35,21 @@ void Output::putEscaped(std::u16string_view text)
 
 void Output::putEscaped(std::string_view utf8)
 {
+    appendEscaped(m_buffer, utf8);
+    if (m_buffer.size() >= kFlushAt)
+        flush();
+}
+
+bool Output::flush()
+{
+    m_ok = std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout) == m_buffer.size() && m_ok;
+    m_buffer.clear();
+    m_ok = std::fflush(stdout) == 0 && m_ok;
+    return m_ok;
+}
+
+void appendEscaped(std::string& out, std::string_view utf8)
+{
     // Runs between the characters that need escaping go in whole.
     std::size_t from = 0;
     for (std::size_t i = 0; i < utf8.size(); ++i) {
@@ -46,21 +61,11 @@ void Output::putEscaped(std::string_view utf8)
                                           : nullptr;
         if (!escaped)
             continue;
-        m_buffer.append(utf8, from, i - from);
-        m_buffer += escaped;
+        out.append(utf8, from, i - from);
+        out += escaped;
         from = i + 1;
     }
-    m_buffer.append(utf8, from, std::string::npos);
-    if (m_buffer.size() >= kFlushAt)
-        flush();
-}
-
-bool Output::flush()
-{
-    m_ok = std::fwrite(m_buffer.data(), 1, m_buffer.size(), stdout) == m_buffer.size() && m_ok;
-    m_buffer.clear();
-    m_ok = std::fflush(stdout) == 0 && m_ok;
-    return m_ok;
+    out.append(utf8, from, std::string::npos);
 }
 
 void complain(const std::string& message)

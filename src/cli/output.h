@@ -27,6 +27,9 @@ private:
     bool m_ok = true;
 };
 
+// Appends the escaped form of `utf8` to `out` (for text made away from the Output).
+void appendEscaped(std::string& out, std::string_view utf8);
+
 // "bibliora-cli: " and the message on standard error.
 void complain(const std::string& message);
 

@@ -1,5 +1,8 @@
 #include "recordbatches.h"
 
+#include "input.h"
+#include "marc8.h"
+
 #include <algorithm>
 
 namespace bibliora::cli {
@@ -14,7 +17,7 @@ constexpr std::size_t kBatchRecords = 512;
 RecordBatches::RecordBatches(const RecordRewrite& rewrite) : m_rewrite(rewrite)
 {
     // The thread that reads rewrites too while it waits: one worker fewer than cores.
-    const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+    const unsigned cores = readThreads();
     m_maxUnderWay = 2 * cores;
     for (unsigned i = 1; i < cores; ++i)
         m_workers.emplace_back([this] { work(); });
@@ -101,6 +104,7 @@ void RecordBatches::recycle(std::unique_ptr<Batch> batch)
 
 void RecordBatches::work()
 {
+    const Marc8::Session marc8;
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_changed.wait(lock, [this] { return m_stopping || !m_todo.empty(); });

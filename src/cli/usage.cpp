@@ -8,6 +8,8 @@ namespace bibliora::cli {
 const char* usageText()
 {
     return "Usage:\n"
+           "  Every command takes --threads N before FILE: how many threads read and work on\n"
+           "  the records of an ISO 2709 file (default: one per core; 1 reads as one thread).\n"
            "  bibliora-cli list [--encodings] FILE\n"
            "                                one line per record: number, title, ISBN/ISSN "
            "(tab-separated)\n"

@@ -4,7 +4,11 @@ namespace bibliora {
 
 Encoding EncodingVote::next(std::string_view record)
 {
-    const EncodingFit fit = fitEncodings(record);
+    return next(fitEncodings(record));
+}
+
+Encoding EncodingVote::next(const EncodingFit& fit)
+{
     if (!fit.ambiguous()) {
         ++m_votes[static_cast<std::size_t>(fit.detected)];
         return fit.detected;

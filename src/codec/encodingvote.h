@@ -17,6 +17,8 @@ class EncodingVote final
 {
 public:
     Encoding next(std::string_view record);
+    // The same for a record whose fit was worked out already (on another thread).
+    Encoding next(const EncodingFit& fit);
 
 private:
     std::array<std::uint64_t, 3> m_votes{};

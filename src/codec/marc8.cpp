@@ -14,6 +14,13 @@
 #include <vector>
 
 namespace bibliora {
+
+struct Marc8::Session::Converters
+{
+    yaz_iconv_t decoder;
+    yaz_iconv_t encoder;
+};
+
 namespace {
 
 constexpr char kEscape = '\x1B';
@@ -35,14 +42,21 @@ Converter open(const char* to, const char* from)
     return cd;
 }
 
+// The innermost session of this thread; a plain pointer, so nothing runs at the thread's exit.
+thread_local const Marc8::Session::Converters* t_session = nullptr;
+
 yaz_iconv_t decoder()
 {
+    if (t_session)
+        return t_session->decoder;
     static thread_local Converter cd = open("UTF8", "MARC8");
     return cd.get();
 }
 
 yaz_iconv_t encoder()
 {
+    if (t_session)
+        return t_session->encoder;
     static thread_local Converter cd = open("MARC8", "UTF8");
     return cd.get();
 }
@@ -427,6 +441,21 @@ void Marc8::appendEncoded(std::string& out, std::u16string_view text)
     for (auto p = escapes.rbegin(); p != escapes.rend(); ++p)
         if (setChangeLength(out, *p))
             out.replace(*p, 1, "&#x1B;");
+}
+
+Marc8::Session::Session() : m_outer(t_session)
+{
+    Converter decoder = open("UTF8", "MARC8");
+    Converter encoder = open("MARC8", "UTF8");
+    m_converters = std::make_unique<Converters>(Converters{decoder.release(), encoder.release()});
+    t_session = m_converters.get();
+}
+
+Marc8::Session::~Session()
+{
+    t_session = m_outer;
+    yaz_iconv_close(m_converters->decoder);
+    yaz_iconv_close(m_converters->encoder);
 }
 
 } // namespace bibliora

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -30,6 +31,25 @@ public:
     // Encodes UTF-16 text as MARC-8; a character MARC-8 cannot hold is written as a numeric
     // character reference ("&#x4E00;"), and a placeholder as its byte.
     static void appendEncoded(std::string& out, std::u16string_view text);
+
+    // The converters (yaz's iconv handles) of one worker thread, opened by the thread and
+    // closed by it when the session ends. A thread without a session gets converters that
+    // thread-local destructors close at its exit, which MinGW's threads do not always run:
+    // threads other than the main one open a session for as long as they decode.
+    class Session final
+    {
+    public:
+        Session();
+        ~Session();
+        Session(const Session&) = delete;
+        Session& operator=(const Session&) = delete;
+
+        struct Converters;
+
+    private:
+        std::unique_ptr<Converters> m_converters;
+        const Converters* m_outer;
+    };
 };
 
 } // namespace bibliora

@@ -144,6 +144,9 @@ public:
         return false;
     }
 
+    // What follows a record: the CR LF a writer puts after its terminator is dropped.
+    void continueAfterRecord() { m_count = 1; }
+
 private:
     void appendUnits(const char* p, std::size_t count)
     {
@@ -212,6 +215,16 @@ void RecordReader::openBytes(std::string_view bytes)
     m_begin = m_p = bytes.data();
     m_end = bytes.data() + bytes.size();
     readByteOrderMark();
+}
+
+void RecordReader::openPiece(std::string_view bytes, bool utf16, bool first)
+{
+    m_begin = m_p = bytes.data();
+    m_end = bytes.data() + bytes.size();
+    m_started = true;
+    m_utf16 = utf16;
+    if (utf16 && !first)
+        m_utf16Splitter->continueAfterRecord();
 }
 
 void RecordReader::readByteOrderMark()

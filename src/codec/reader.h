@@ -49,6 +49,10 @@ public:
     bool open(const std::filesystem::path& path);
     // Reads bytes already in memory; they must outlive the reader.
     void openBytes(std::string_view bytes);
+    // Reads a piece of a larger input that starts right after a record terminator (or at the
+    // input's start, past any byte-order mark): the records the whole input's reading would
+    // give for those bytes. `utf16` says the input's form; `first` whether nothing precedes it.
+    void openPiece(std::string_view bytes, bool utf16, bool first);
 
     // `record` is replaced, its capacity reused. Pending lets a caller that reads in time
     // slices return to its event loop through long stretches that hold no record.

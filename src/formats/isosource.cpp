@@ -26,7 +26,7 @@ RecordSource::Step IsoSource::next(MarcRecord& record, Encoding& encoding)
         break;
     }
     if (m_reader.failed() && m_error.empty())
-        m_error = "文件没能读到结尾";
+        m_error = kUnfinishedRead;
     return Step::End;
 }
 

@@ -136,7 +136,7 @@ RecordSource::Step MarcXmlSource::next(MarcRecord& record, Encoding& encoding)
             return Step::Pending;
         const std::string_view piece = m_input.read();
         if (piece.empty() && m_input.failed()) {
-            m_error = "文件没能读到结尾";
+            m_error = kUnfinishedRead;
             m_finished = true;
         } else {
             parse(piece, piece.empty());

@@ -102,7 +102,7 @@ RecordSource::Step MrkSource::next(MarcRecord& record, Encoding& encoding)
         m_piece = m_input.read();
         if (m_piece.empty()) {
             if (m_input.failed())
-                m_error = "文件没能读到结尾";
+                m_error = kUnfinishedRead;
             if (!m_line.empty())
                 takeLine();
             endRecord();

@@ -8,6 +8,9 @@
 
 namespace bibliora::formats {
 
+// Why a reading stopped early when the system could not read the file to its end.
+inline constexpr const char* kUnfinishedRead = "文件没能读到结尾";
+
 // The records of one file, pulled one at a time in file order, whatever the file's form: each
 // as ISO 2709 bytes and the encoding they are in. A caller that reads in time slices (the
 // window's load) calls next() until it says End, going back to its event loop on Pending.

@@ -397,3 +397,41 @@ TEST_F(Cli, ConvertRefusesWhatItCannotDoAndSaysWhatItCouldNotWrite)
     EXPECT_EQ(kStatus, 1);
     EXPECT_NE(kErr.find("record 1, field 245: 한국"), std::string::npos) << kErr;
 }
+
+TEST_F(Cli, EveryThreadCountWritesWhatOneThreadWrites)
+{
+    // Over 4 MiB, so the file is read in several chunks; MARC-8 and plain ASCII records among
+    // the GBK ones, whose encoding the records before them decide.
+    const MarcRecord marc8 = support::assembleIso("99999nam  2299999   450 ",
+                                                  {{"245", "10\x1F"
+                                                           "aCaf\xE2"
+                                                           "e \x1B(3\x1B(B"}},
+                                                  support::LeaderLengths::AsGiven);
+    const MarcRecord ascii = assemble({{"001", u"7"}, {"200", u"1 $aPlain"}});
+    std::string bytes;
+    for (int i = 0; i < 12000; ++i)
+        bytes += first + second + third + (i % 7 == 0 ? marc8 : ascii);
+    const std::string big = dir.write("big.iso", bytes + "\r\n").string();
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"list", "--encodings", big},
+          {"check", big},
+          {"resave", big, "out.iso", "--now", "2024-01-31T14:30:05"},
+          {"replace", big, "out.iso", "--now", "2024-01-31T14:30:05", "Plain", "Flat"},
+          {"convert", big, "-", "--to", "mrk"}}) {
+        std::vector<std::string> one = command;
+        one.insert(one.begin() + 1, {"--threads", "1"});
+        std::vector<std::string> three = command;
+        three.insert(three.begin() + 1, {"--threads", "3"});
+        // What it writes to standard output and to OUT (written afresh by each run).
+        const auto written = [&](const std::vector<std::string>& args) {
+            std::filesystem::remove(dir.path() / "out.iso");
+            const Outcome outcome = run(args);
+            return std::pair(outcome, support::readBytes(dir.path() / "out.iso"));
+        };
+        const auto expected = written(one);
+        EXPECT_FALSE(std::get<1>(expected.first).empty() && expected.second.empty()) << command[0];
+        EXPECT_EQ(written(three), expected) << command[0];
+    }
+    expectRefused(run({"list", "--threads", "0", big}), "--threads 0");
+    expectRefused(run({"list", "--threads", big}), "--threads without a count");
+}

@@ -148,6 +148,22 @@ void RecordModel::stage(std::string_view record, std::int32_t sequence, Encoding
     m_loadedBytes += record.size();
 }
 
+void RecordModel::stageBlocks(ByteBlock records, std::size_t recordBytes, ByteBlock texts,
+                              std::size_t textBytes, std::vector<RecordRow>& rows,
+                              const std::vector<std::size_t>& renew)
+{
+    const std::uint32_t recordBlock = m_records.adoptBlock(std::move(records), recordBytes);
+    const std::uint32_t textBlock = m_texts.adoptBlock(std::move(texts), textBytes);
+    for (RecordRow& row : rows) {
+        row.record.block = recordBlock;
+        row.texts.block = textBlock;
+        m_loadedBytes += row.record.size;
+    }
+    for (const std::size_t r : renew)
+        renewTexts(rows[r]);
+    m_rows.insert(m_rows.end(), rows.begin(), rows.end());
+}
+
 void RecordModel::publish()
 {
     if (m_shown == m_rows.size())

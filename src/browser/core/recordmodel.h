@@ -54,6 +54,13 @@ public:
     // at once, so a batch of thousands of records is one insertion. The encoding is the one
     // the file's reading decided for the record; the row keeps it for good.
     void stage(std::string_view record, std::int32_t sequence, Encoding encoding);
+    // The same for rows made on another thread: their records lie in `records` and their
+    // texts in `texts`, each slot numbered as if its block were block 0; both blocks are taken
+    // over whole. The rows in `renew` (indexes into `rows`) get their texts made again here,
+    // in the encoding the row now says.
+    void stageBlocks(ByteBlock records, std::size_t recordBytes, ByteBlock texts,
+                     std::size_t textBytes, std::vector<RecordRow>& rows,
+                     const std::vector<std::size_t>& renew);
     void publish();
     void reserve(std::size_t rows);
     void clear();

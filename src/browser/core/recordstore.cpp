@@ -26,7 +26,7 @@ RecordStore::Slot RecordStore::add(std::string_view bytes)
         m_blocks[m_current].size - m_blocks[m_current].used < size) {
         const std::size_t blockSize = size > kOwnBlock ? size : kBlockBytes;
         // Not zeroed: pages of a block are touched, and count as memory, only once written.
-        m_blocks.push_back({std::unique_ptr<char[]>(new char[blockSize]), blockSize, 0});
+        m_blocks.push_back({allocateByteBlock(blockSize), blockSize, 0});
         index = m_blocks.size() - 1;
         if (size <= kOwnBlock)
             m_current = index;
@@ -57,6 +57,15 @@ std::uint32_t RecordStore::adopt(RecordStore&& other)
         m_current = other.m_current;
     other.clear();
     return offset;
+}
+
+std::uint32_t RecordStore::adoptBlock(ByteBlock bytes, std::size_t size)
+{
+    if (m_blocks.size() >= std::numeric_limits<std::uint32_t>::max())
+        throw std::length_error("too many record blocks");
+    // Full: a slot added later goes to a block of the store's own.
+    m_blocks.push_back({std::move(bytes), size, size});
+    return static_cast<std::uint32_t>(m_blocks.size() - 1);
 }
 
 std::uint64_t RecordStore::capacity() const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "byteblock.h"
+
 #include <cstdint>
 #include <memory>
 #include <string_view>
@@ -33,13 +35,16 @@ public:
     // once the returned number is added to its block. Nothing is copied, so a change of a
     // million records built in a store of its own joins the list's bytes at no cost.
     std::uint32_t adopt(RecordStore&& other);
+    // Takes over a block whose first `size` bytes are in use; its slots are those of block
+    // number `index` (the returned number) at their offsets. No slot is added to it after.
+    std::uint32_t adoptBlock(ByteBlock bytes, std::size_t size);
     // Bytes held in blocks, used or not.
     std::uint64_t capacity() const;
 
 private:
     struct Block
     {
-        std::unique_ptr<char[]> bytes;
+        ByteBlock bytes;
         std::size_t size = 0;
         std::size_t used = 0;
     };

@@ -10,13 +10,14 @@
 #include "recordstore.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 
 #ifdef _WIN32
-#include <QDir>
 #include <windows.h>
 #endif
 
@@ -57,6 +58,7 @@ TEST(LoadJob, PublishesSliceBySliceAndEndsWithEveryRecordOfTheFile)
 
     RecordModel model;
     LoadJob job(model);
+    job.setThreads(1);
     job.setSliceMs(0); // 32 records a slice
     std::vector<qint64> seen;
     QObject::connect(&job, &LoadJob::progress, [&](qint64 n) {
@@ -79,6 +81,87 @@ TEST(LoadJob, PublishesSliceBySliceAndEndsWithEveryRecordOfTheFile)
     job.cancel(); // stopped before its first slice: an empty list, no signal
     EXPECT_EQ(model.size(), 0u);
     EXPECT_FALSE(job.start(QStringLiteral(BIBLIORA_SAMPLES "/missing.iso")));
+}
+
+namespace {
+
+// Everything a loaded row shows and keeps.
+std::vector<std::tuple<std::string, QString, QString, Encoding, int, int>>
+loadedRows(const QString& path, unsigned threads, std::size_t chunkBytes)
+{
+    RecordModel model;
+    LoadJob job(model);
+    job.setThreads(threads);
+    job.setChunkBytes(chunkBytes);
+    QEventLoop loop;
+    qint64 finished = -1;
+    QObject::connect(&job, &LoadJob::finished, &loop, [&](qint64 n) {
+        finished = n;
+        loop.quit();
+    });
+    EXPECT_TRUE(job.start(path));
+    loop.exec();
+    EXPECT_EQ(finished, static_cast<qint64>(model.size()));
+    EXPECT_TRUE(job.problem().isEmpty());
+    std::vector<std::tuple<std::string, QString, QString, Encoding, int, int>> rows;
+    for (std::size_t r = 0; r < model.size(); ++r)
+        rows.emplace_back(std::string(model.record(r)), model.title(r), model.standardNumber(r),
+                          model.row(r).encoding, model.row(r).sequence, model.row(r).number);
+    return rows;
+}
+
+} // namespace
+
+TEST(LoadJob, ReadOnWorkersGivesTheRowsOfOneThreadAndStopsWhenCancelled)
+{
+    int argc = 1;
+    char name[] = "browser_core_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication app(argc, argv);
+    // Small chunks, so records whose encoding the file's earlier records decide (MARC-8 and
+    // ASCII ones) begin chunks too.
+    std::size_t files = 0;
+    for (const char* folder : {BIBLIORA_SAMPLES, BIBLIORA_REAL_SAMPLES}) {
+        const QDir dir(QString::fromUtf8(folder));
+        for (const QString& file : dir.entryList(QDir::Files)) {
+            if (file.endsWith(QStringLiteral(".md")) || file.endsWith(QStringLiteral(".xml")) ||
+                file.endsWith(QStringLiteral(".mrk")))
+                continue;
+            const QString path = dir.filePath(file);
+            ASSERT_EQ(loadedRows(path, 3, 1000), loadedRows(path, 1, 0)) << file.toStdString();
+            ++files;
+        }
+    }
+    EXPECT_GE(files, 4u);
+
+    // Closed while the workers read a file of many chunks: the rows so far stay, in order,
+    // and nothing follows.
+    QTemporaryDir dir;
+    QFile big(dir.filePath(QStringLiteral("big.iso")));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly));
+    QFile sample(QStringLiteral(BIBLIORA_SAMPLES "/cnmarc-gbk.iso"));
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray bytes = sample.readAll();
+    for (int i = 0; i < 200; ++i)
+        big.write(bytes);
+    big.close();
+    RecordModel model;
+    LoadJob job(model);
+    job.setThreads(2);
+    job.setChunkBytes(4096);
+    bool finished = false;
+    QObject::connect(&job, &LoadJob::finished, [&] { finished = true; });
+    QEventLoop loop;
+    QObject::connect(&job, &LoadJob::progress, &loop, &QEventLoop::quit);
+    ASSERT_TRUE(job.start(big.fileName()));
+    loop.exec();
+    job.cancel();
+    EXPECT_FALSE(job.isRunning());
+    QCoreApplication::processEvents(); // a call the workers posted finds nothing to do
+    EXPECT_FALSE(finished);
+    ASSERT_GT(model.size(), 0u);
+    for (std::size_t r = 0; r < model.size(); ++r)
+        ASSERT_EQ(model.row(r).sequence, static_cast<int>(r + 1));
 }
 
 TEST(EditJob, ChangesEveryRowSliceBySliceAndEachRowShowsItsNewRecordsTexts)
