@@ -1,7 +1,7 @@
 // Times the real window code offscreen on a large file: loading until "/N" shows, a find
 // that hits the last record, a save, deleting 1,000 selected rows, the two exports, and the
 // check of every record (F7) with the longest gap between repaints of its progress.
-//   bibliora-bench-window FILE
+//   bibliora-bench-window [--threads N] FILE   N threads read the file (default: one per core)
 //   bibliora-bench-window --replace FILE   查找替换 instead, in a process of its own: 查找下一个
 //                                          to the only match, in the last record; 全部替换 of a
 //                                          text every record holds; 撤销 of it; peak memory
@@ -13,6 +13,7 @@
 #include "fakeplatform.h"
 #include "findfrm.h"
 #include "gridcontrol.h"
+#include "loadjob.h"
 #include "lookup.h"
 #include "recordmodel.h"
 
@@ -27,6 +28,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <sys/resource.h>
 
@@ -75,9 +77,12 @@ long peakRssMb()
     return u.ru_maxrss / 1024;
 }
 
+unsigned g_threads = 0;
+
 // Loads `path` into the form as the user does; the load's time in ms.
 double load(BrowserForm& form, const QString& path)
 {
+    form.findChild<LoadJob*>()->setThreads(g_threads);
     form.findChild<QLineEdit*>(QStringLiteral("Text1"))->setText(path);
     QElapsedTimer t;
     t.start();
@@ -178,9 +183,14 @@ int main(int argc, char** argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    const bool replacing = argc == 3 && std::strcmp(argv[1], "--replace") == 0;
-    if (argc != 2 && !replacing) {
-        std::fprintf(stderr, "usage: bibliora-bench-window [--replace] FILE\n");
+    int first = 1;
+    if (argc > 3 && std::strcmp(argv[1], "--threads") == 0) {
+        g_threads = static_cast<unsigned>(std::atoi(argv[2]));
+        first = 3;
+    }
+    const bool replacing = argc == first + 2 && std::strcmp(argv[first], "--replace") == 0;
+    if (argc != first + 1 && !replacing) {
+        std::fprintf(stderr, "usage: bibliora-bench-window [--threads N] [--replace] FILE\n");
         return 2;
     }
     const QString path = QString::fromLocal8Bit(argv[argc - 1]);

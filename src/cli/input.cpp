@@ -90,6 +90,7 @@ bool forEachChunked(const std::string& path, unsigned threads, const RecordPrepa
             }
             visit(++n, chunk.record(i), entry.encoding, text);
         }
+        reader.recycle(chunk);
     }
     return reportEnd(path, 0, reader.failed() ? formats::kUnfinishedRead : "");
 }

@@ -162,8 +162,24 @@ bool ChunkedReader::tooLong(Piece& piece) const
     return piece.size - start + 1 > max;
 }
 
+void ChunkedReader::recycle(RecordChunk& chunk)
+{
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (chunk.bytes && chunk.capacity == m_options.chunkBytes && m_spare.size() < m_threads + 1)
+        m_spare.push_back(std::move(chunk.bytes));
+    chunk.bytes.reset();
+}
+
 bool ChunkedReader::cut(Piece& piece, std::uint64_t& endPosition, bool& first)
 {
+    if (m_carry.size() < m_options.chunkBytes) {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (!m_spare.empty()) {
+            piece.bytes = std::move(m_spare.back());
+            piece.capacity = m_options.chunkBytes;
+            m_spare.pop_back();
+        }
+    }
     // A piece is filled to exactly chunkBytes where it can be, so a block of whole huge pages
     // is all used.
     piece.reserve(std::max(m_options.chunkBytes, m_carry.size() + 1));
@@ -249,6 +265,7 @@ void ChunkedReader::split(Piece& piece, bool first, RecordChunk& chunk) const
     // by a RecordReader, and its record, never longer, is written over the run.
     chunk.bytes = std::move(piece.bytes);
     chunk.size = piece.size;
+    chunk.capacity = piece.capacity;
     char* const data = chunk.bytes.get();
     const std::size_t max = m_options.read.maxRecordBytes;
     EncodingVote vote;
@@ -304,7 +321,7 @@ void ChunkedReader::splitUtf16(Piece& piece, bool first, RecordChunk& chunk) con
         out += record;
     }
     chunk.bytes = allocateByteBlock(out.size());
-    chunk.size = out.size();
+    chunk.size = chunk.capacity = out.size();
     if (!out.empty())
         std::memcpy(chunk.bytes.get(), out.data(), out.size());
     EncodingVote vote;
@@ -316,7 +333,7 @@ void ChunkedReader::work()
 {
     const Marc8::Session marc8;
     // Enough chunks ahead that no worker waits for another's, few enough to bound memory.
-    const std::uint64_t ahead = 2 * std::uint64_t(m_threads) + 2;
+    const std::uint64_t ahead = std::uint64_t(m_threads) + 1;
     for (;;) {
         {
             std::unique_lock<std::mutex> lock(m_mutex);

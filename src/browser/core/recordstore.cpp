@@ -1,5 +1,6 @@
 #include "recordstore.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 #include <limits>
@@ -24,7 +25,11 @@ RecordStore::Slot RecordStore::add(std::string_view bytes)
     std::size_t index = m_current;
     if (size > kOwnBlock || m_blocks.empty() ||
         m_blocks[m_current].size - m_blocks[m_current].used < size) {
-        const std::size_t blockSize = size > kOwnBlock ? size : kBlockBytes;
+        std::size_t blockSize = size;
+        if (size <= kOwnBlock) {
+            blockSize = std::max(m_nextBlockBytes, size);
+            m_nextBlockBytes = std::min(kBlockBytes, 2 * m_nextBlockBytes);
+        }
         // Not zeroed: pages of a block are touched, and count as memory, only once written.
         m_blocks.push_back({allocateByteBlock(blockSize), blockSize, 0});
         index = m_blocks.size() - 1;
@@ -45,6 +50,7 @@ void RecordStore::clear()
     m_blocks.clear();
     m_blocks.shrink_to_fit();
     m_current = 0;
+    m_nextBlockBytes = kFirstBlockBytes;
 }
 
 std::uint32_t RecordStore::adopt(RecordStore&& other)

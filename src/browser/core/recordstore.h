@@ -51,6 +51,10 @@ private:
 
     std::vector<Block> m_blocks;
     std::size_t m_current = 0; // the block small slots go to
+    // Blocks for small slots grow from this, doubling, to 16 MiB: a store of one saved record
+    // stays small (a large block takes huge pages, 2 MiB for a record), a load fills large ones.
+    static constexpr std::size_t kFirstBlockBytes = 64u << 10;
+    std::size_t m_nextBlockBytes = kFirstBlockBytes;
 };
 
 } // namespace bibliora
