@@ -1,6 +1,8 @@
 #include "fuzzchecks.h"
 
+#include "chunkedreader.h"
 #include "edit.h"
+#include "encodingvote.h"
 #include "filechecker.h"
 #include "isocheck.h"
 #include "marcxmlsource.h"
@@ -385,6 +387,48 @@ std::string stableSaveProblem(std::string_view record, Encoding encoding)
     return {};
 }
 
+namespace {
+
+// The chunked reader on two threads gives the records and encodings of one reader.
+std::string chunkedProblem(std::string_view bytes, std::size_t limit, std::size_t chunkBytes)
+{
+    ReadOptions options;
+    options.maxRecordBytes = limit;
+    std::vector<std::string> records;
+    std::vector<Encoding> encodings;
+    EncodingVote vote;
+    readMarcBytes(
+        bytes,
+        [&](MarcRecord&& r) {
+            encodings.push_back(vote.next(r));
+            records.push_back(std::move(r));
+        },
+        options);
+    ChunkedReader::Options chunked;
+    chunked.threads = 2;
+    chunked.chunkBytes = chunkBytes;
+    chunked.read = options;
+    ChunkedReader reader(chunked);
+    reader.openBytes(bytes);
+    std::size_t n = 0;
+    RecordChunk chunk;
+    while (reader.next(chunk) == ChunkedReader::Step::Chunk) {
+        for (std::size_t i = 0; i < chunk.records.size(); ++i, ++n) {
+            if (n >= records.size())
+                return "the chunked reader gives more records than the reader";
+            if (chunk.record(i) != records[n] || chunk.records[i].encoding != encodings[n])
+                return "the chunked reader gives record " + std::to_string(n + 1) + " otherwise";
+        }
+    }
+    if (n != records.size())
+        return "the chunked reader gives fewer records than the reader";
+    if (reader.position() != bytes.size())
+        return "the chunked reader stops before the end of its input";
+    return {};
+}
+
+} // namespace
+
 std::string readerProblem(std::string_view input, const std::filesystem::path& scratchFile)
 {
     const std::size_t size = input.size();
@@ -393,9 +437,10 @@ std::string readerProblem(std::string_view input, const std::filesystem::path& s
     const std::string utf16 = "\xFF\xFE" + std::string(input);
     for (const std::string_view bytes : {input, std::string_view(utf16)})
         for (const std::size_t limit : {kMaxRecordBytes, small})
-            if (std::string problem = readBothWaysProblem(bytes, limit, chunk, scratchFile);
-                !problem.empty())
-                return problem;
+            for (std::string problem : {readBothWaysProblem(bytes, limit, chunk, scratchFile),
+                                        chunkedProblem(bytes, limit, chunk)})
+                if (!problem.empty())
+                    return problem;
     return {};
 }
 

@@ -28,8 +28,8 @@ std::string stableSaveProblem(std::string_view record, Encoding encoding);
 
 // The file reader over `input` as it is and behind FF FE, each with the default run limit and
 // with a limit of a few dozen bytes: read whole from memory, and from `scratchFile` (rewritten
-// here) in chunks of 4 to 11 bytes; both reads deliver the same records, each one what its
-// encoding can deliver.
+// here) in chunks of 4 to 11 bytes, and by the chunked reader on two threads in chunks of as
+// many bytes; every read delivers the same records, each one what its encoding can deliver.
 std::string readerProblem(std::string_view input, const std::filesystem::path& scratchFile);
 
 // lookupSubfield: the first byte picks a spec (0 to 5 characters from the next bytes, a byte

@@ -1,16 +1,16 @@
 #include "findfirstrow.h"
 
 #include "recordmodel.h"
+#include "rowscan.h"
 
 namespace bibliora {
 
 int findFirstRow(const RecordModel& rows, int column, const QString& text)
 {
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        if (column == 1 ? rows.titleEquals(r, text) : rows.standardNumberEquals(r, text))
-            return static_cast<int>(r + 1);
-    }
-    return 0;
+    const std::optional<std::size_t> row = RowScan().first(0, rows.size(), [&](std::size_t r) {
+        return column == 1 ? rows.titleEquals(r, text) : rows.standardNumberEquals(r, text);
+    });
+    return row ? static_cast<int>(*row + 1) : 0;
 }
 
 } // namespace bibliora
