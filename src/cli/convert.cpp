@@ -13,8 +13,6 @@
 namespace bibliora::cli {
 namespace {
 
-using formats::RecordSource;
-
 constexpr std::size_t kFlushAt = 1u << 20;
 
 std::FILE* openForWriting(const std::string& path)
@@ -106,8 +104,7 @@ int convertCommand(const std::vector<std::string>& args)
     if (encoding == Encoding::Gbk)
         complete = reportUnholdable(path, *encoding);
 
-    const std::unique_ptr<RecordSource> source = formats::openRecordSource(fsPath(path));
-    if (!source) {
+    if (!formats::openRecordSource(fsPath(path))) {
         complain(path + ": cannot be opened");
         return 2;
     }
@@ -125,27 +122,23 @@ int convertCommand(const std::vector<std::string>& args)
         buffer.clear();
     };
     writer->begin(buffer);
-    MarcRecord record;
-    Encoding e = Encoding::Gbk;
-    std::int64_t n = 0;
-    for (RecordSource::Step s; (s = source->next(record, e)) != RecordSource::Step::End;) {
-        if (s != RecordSource::Step::Record)
-            continue;
-        if (!writer->write(buffer, ++n, record, e)) {
-            complain("record " + std::to_string(n) + " could not be written: too large in " +
-                     (encoding ? encodingName(*encoding) : "UTF-8") + ", or unreadable");
-            complete = false;
-        }
-        if (buffer.size() >= kFlushAt)
-            flush();
-    }
+    const ReadingEnd read =
+        readEachRecord(path, [&](std::int64_t n, MarcRecord& record, Encoding e) {
+            if (!writer->write(buffer, n, record, e)) {
+                complain("record " + std::to_string(n) + " could not be written: too large in " +
+                         (encoding ? encodingName(*encoding) : "UTF-8") + ", or unreadable");
+                complete = false;
+            }
+            if (buffer.size() >= kFlushAt)
+                flush();
+        });
     writer->end(buffer);
     flush();
     written = (file == stdout ? std::fflush(file) == 0 : std::fclose(file) == 0) && written;
 
     const formats::WriteCounts& counts = writer->counts();
-    if (source->skipped() > 0) {
-        complain(path + ": " + std::to_string(source->skipped()) +
+    if (read.skipped > 0) {
+        complain(path + ": " + std::to_string(read.skipped) +
                  " records could not be read and were left out");
         complete = false;
     }
@@ -157,8 +150,8 @@ int convertCommand(const std::vector<std::string>& args)
         complain(std::to_string(counts.outsideSchema) +
                  " records do not fit the MARC 21 slim schema and were written as they are");
     std::fprintf(stderr, "%llu 条记录\n", static_cast<unsigned long long>(counts.written));
-    if (!source->error().empty()) {
-        complain(path + ": " + source->error());
+    if (!read.error.empty()) {
+        complain(path + ": " + read.error);
         return 2;
     }
     if (!written) {

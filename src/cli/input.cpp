@@ -45,18 +45,18 @@ struct Prepared
     std::vector<std::size_t> ends;
 };
 
-bool reportEnd(const std::string& path, std::uint64_t skipped, const std::string& error)
+bool reportEnd(const std::string& path, const ReadingEnd& end)
 {
-    if (skipped > 0)
-        complain(path + ": " + std::to_string(skipped) +
+    if (end.skipped > 0)
+        complain(path + ": " + std::to_string(end.skipped) +
                  " records could not be read and were left out");
-    if (!error.empty())
-        complain(path + ": " + error);
-    return error.empty();
+    if (!end.error.empty())
+        complain(path + ": " + end.error);
+    return end.error.empty();
 }
 
-bool forEachChunked(const std::string& path, unsigned threads, const RecordPrepare& prepare,
-                    const PreparedVisitor& visit)
+ReadingEnd forEachChunked(const std::string& path, unsigned threads, const RecordPrepare& prepare,
+                          const PreparedVisitor& visit)
 {
     ChunkedReader::Options options;
     options.threads = threads;
@@ -69,8 +69,10 @@ bool forEachChunked(const std::string& path, unsigned threads, const RecordPrepa
         }
         chunk.extra = std::move(prepared);
     });
-    if (!reader.open(fsPath(path)))
-        return false;
+    ReadingEnd end;
+    end.opened = reader.open(fsPath(path));
+    if (!end.opened)
+        return end;
     std::int64_t n = 0;
     RecordChunk chunk;
     std::string again;
@@ -92,7 +94,9 @@ bool forEachChunked(const std::string& path, unsigned threads, const RecordPrepa
         }
         reader.recycle(chunk);
     }
-    return reportEnd(path, 0, reader.failed() ? formats::kUnfinishedRead : "");
+    if (reader.failed())
+        end.error = formats::kUnfinishedRead;
+    return end;
 }
 
 } // namespace
@@ -134,31 +138,41 @@ bool forEachPreparedRecord(const std::string& path, const RecordPrepare& prepare
                            const PreparedVisitor& visit)
 {
     std::unique_ptr<formats::RecordSource> source;
-    const Reading reading = openReading(path, source);
-    if (reading != Reading::Sequential)
-        return reading == Reading::Chunked && forEachChunked(path, readThreads(), prepare, visit);
-    MarcRecord record;
-    Encoding encoding = Encoding::Gbk;
-    std::int64_t n = 0;
-    std::string prepared;
-    for (formats::RecordSource::Step s;
-         (s = source->next(record, encoding)) != formats::RecordSource::Step::End;) {
-        if (s != formats::RecordSource::Step::Record)
-            continue;
-        prepared.clear();
-        if (prepare)
+    ReadingEnd end;
+    switch (openReading(path, source)) {
+    case Reading::Unopened:
+        return false;
+    case Reading::Chunked:
+        end = forEachChunked(path, readThreads(), prepare, visit);
+        break;
+    case Reading::Sequential: {
+        end.opened = true;
+        MarcRecord record;
+        Encoding encoding = Encoding::Gbk;
+        std::int64_t n = 0;
+        std::string prepared;
+        for (formats::RecordSource::Step s;
+             (s = source->next(record, encoding)) != formats::RecordSource::Step::End;) {
+            if (s != formats::RecordSource::Step::Record)
+                continue;
+            prepared.clear();
             prepare(record, encoding, prepared);
-        visit(++n, record, encoding, prepared);
+            visit(++n, record, encoding, prepared);
+        }
+        end.skipped = source->skipped();
+        end.error = source->error();
+        break;
     }
-    return reportEnd(path, source->skipped(), source->error());
+    }
+    return reportEnd(path, end);
 }
 
-bool forEachRecord(const std::string& path, const RecordVisitor& visit)
+ReadingEnd readEachRecord(const std::string& path, const RecordVisitor& visit)
 {
     std::unique_ptr<formats::RecordSource> source;
     const Reading reading = openReading(path, source);
     if (reading == Reading::Unopened)
-        return false;
+        return {};
     if (reading == Reading::Chunked) {
         MarcRecord copy;
         return forEachChunked(
@@ -176,7 +190,13 @@ bool forEachRecord(const std::string& path, const RecordVisitor& visit)
         if (s == formats::RecordSource::Step::Record)
             visit(++n, record, encoding);
     }
-    return reportEnd(path, source->skipped(), source->error());
+    return {true, source->skipped(), source->error()};
+}
+
+bool forEachRecord(const std::string& path, const RecordVisitor& visit)
+{
+    const ReadingEnd end = readEachRecord(path, visit);
+    return end.opened && reportEnd(path, end);
 }
 
 int finishReading(const std::string& path, bool read, const std::string& target, bool written,

@@ -30,6 +30,16 @@ bool sameFile(const std::string& a, const std::string& b);
 using RecordVisitor = std::function<void(std::int64_t number, MarcRecord& record, Encoding)>;
 bool forEachRecord(const std::string& path, const RecordVisitor& visit);
 
+// What a reading found besides its records.
+struct ReadingEnd
+{
+    bool opened = false;
+    std::uint64_t skipped = 0; // records that could not be read
+    std::string error;         // why the reading stopped early, or empty
+};
+// forEachRecord() without its messages, for a command that says what it found in its own order.
+ReadingEnd readEachRecord(const std::string& path, const RecordVisitor& visit);
+
 // The same, with work done for each record before the visitor gets it: on the reading threads
 // where the file is ISO 2709 and more than one is used, several records at once, so it must
 // touch nothing shared; `prepared` is what it appended to its string for that record.

@@ -348,7 +348,17 @@ void ChunkedReader::work()
         bool first = false;
         {
             const std::lock_guard<std::mutex> input(m_inputMutex);
-            const bool got = cut(piece, chunk.endPosition, first);
+            bool got = false;
+            try {
+                got = cut(piece, chunk.endPosition, first);
+            } catch (...) {
+                // No memory for the next piece: the reading ends with the failure.
+                const std::lock_guard<std::mutex> lock(m_mutex);
+                if (!m_failure)
+                    m_failure = std::current_exception();
+                m_changed.notify_all();
+                break;
+            }
             const std::lock_guard<std::mutex> lock(m_mutex);
             if (!got) {
                 m_allCut = true;
