@@ -3,6 +3,7 @@
 #include "duplicateindex.h"
 #include "encoding.h"
 #include "problem.h"
+#include "recordchecker.h"
 
 #include <cstdint>
 #include <string_view>
@@ -21,10 +22,29 @@ namespace bibliora::check {
 // Across the file, the same ISBN (an ISBN-10 and its ISBN-13 being one) or the same 001 in a
 // later record is a warning naming the first record that had it. The index of these keys costs
 // about 32 bytes per key at most.
+// A record checked away from the file's order (on a worker thread) for all but what depends
+// on the records before it: FileChecker::prepare() fills it, FileChecker::finish() completes it.
+struct PreparedCheck
+{
+    RuleSet own = RuleSet::Auto; // the set the record's own fields choose
+    RuleSet set = RuleSet::Auto; // the set it was checked by
+    std::vector<Problem> problems;
+    std::vector<PendingDuplicate> duplicates;
+};
+
 class FileChecker final
 {
 public:
     explicit FileChecker(RuleSet forced = RuleSet::Auto);
+
+    // check() in two steps, for a file checked on several threads: prepare() each record on
+    // any thread, then finish() each in file order, which gives exactly what check() gives.
+    // prepare() touches nothing shared; a record whose set the records before it decide is
+    // prepared by CNMARC's, and checked again by finish() should the file choose MARC21.
+    static void prepare(RuleSet forced, std::string_view record, Encoding encoding,
+                        PreparedCheck& out);
+    void finish(std::string_view record, Encoding encoding, std::int64_t number,
+                PreparedCheck& prepared, std::vector<Problem>& out);
 
     // Appends the problems of the next record of the file to `out`: first the leader and
     // directory ("LDR"), then the fields in directory order, then missing mandatory fields in
@@ -49,6 +69,9 @@ public:
     RuleSet ruleSetFor(std::string_view record) const;
 
 private:
+    // Counts a record's own set towards the file's majority; the set it is checked by.
+    RuleSet count(RuleSet own);
+
     RuleSet m_forced;
     std::int64_t m_cnmarc = 0; // records that chose CNMARC by their own fields
     std::int64_t m_marc21 = 0;

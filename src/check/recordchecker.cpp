@@ -591,22 +591,27 @@ void RecordChecker::duplicate(const Field& field, char code, std::uint64_t key, 
 {
     // Looked up once the record's other fields are checked: on a large file the key's slot is
     // a cache miss, fetched meanwhile.
-    (isbn ? m_duplicates.isbns : m_duplicates.ids).prefetch(key);
-    if (m_pendingCount == m_pending.size())
-        resolveDuplicates();
-    Pending& p = m_pending[m_pendingCount++];
+    PendingDuplicate p;
     p.key = key;
     p.at = m_out.size();
     p.isbn = isbn;
     p.code = code;
     std::copy(field.tag.begin(), field.tag.end(), p.tag.begin());
+    if (m_duplicates.deferred) {
+        m_duplicates.deferred->push_back(p);
+        return;
+    }
+    (isbn ? m_duplicates.isbns : m_duplicates.ids).prefetch(key);
+    if (m_pendingCount == m_pending.size())
+        resolveDuplicates();
+    m_pending[m_pendingCount++] = p;
 }
 
 void RecordChecker::resolveDuplicates()
 {
     std::size_t inserted = 0;
     for (std::size_t i = 0; i < m_pendingCount; ++i) {
-        const Pending& p = m_pending[i];
+        const PendingDuplicate& p = m_pending[i];
         DuplicateIndex* add = p.isbn ? m_duplicates.addIsbns : m_duplicates.addIds;
         const std::optional<std::int64_t> first =
             add ? add->findOrInsert(p.key, m_number)
@@ -618,30 +623,34 @@ void RecordChecker::resolveDuplicates()
             continue;
         }
         ++m_added;
-        // Built in one string: a file of many duplicates has one such warning a record.
-        Problem problem;
-        problem.tag = printable(std::string_view(p.tag.data(), p.tag.size()));
-        if (p.code)
-            problem.code.assign(1, p.code);
-        problem.severity = Severity::Warning;
-        problem.rule = Rule::Duplicate;
-        const std::string_view what = p.isbn ? std::string_view("ISBN") : problem.tag;
-        char first_[24];
-        const int digits =
-            std::snprintf(first_, sizeof first_, "%lld", static_cast<long long>(*first));
-        std::string& m = problem.message;
-        m.reserve(64);
-        m.append(problem.tag);
-        if (p.code)
-            m.append(" $").append(problem.code);
-        m.append(": ").append(what).append(" 与第 ").append(first_,
-                                                            static_cast<std::size_t>(digits));
-        m.append(" 条记录的 ").append(what).append(" 相同");
+        Problem problem = duplicateWarning(p, *first);
         m_out.insert(m_out.begin() + static_cast<std::ptrdiff_t>(p.at + inserted),
                      std::move(problem));
         ++inserted;
     }
     m_pendingCount = 0;
+}
+
+Problem RecordChecker::duplicateWarning(const PendingDuplicate& p, std::int64_t first)
+{
+    // Built in one string: a file of many duplicates has one such warning a record.
+    Problem problem;
+    problem.tag = printable(std::string_view(p.tag.data(), p.tag.size()));
+    if (p.code)
+        problem.code.assign(1, p.code);
+    problem.severity = Severity::Warning;
+    problem.rule = Rule::Duplicate;
+    const std::string_view what = p.isbn ? std::string_view("ISBN") : problem.tag;
+    char digits[24];
+    const int length = std::snprintf(digits, sizeof digits, "%lld", static_cast<long long>(first));
+    std::string& m = problem.message;
+    m.reserve(64);
+    m.append(problem.tag);
+    if (p.code)
+        m.append(" $").append(problem.code);
+    m.append(": ").append(what).append(" 与第 ").append(digits, static_cast<std::size_t>(length));
+    m.append(" 条记录的 ").append(what).append(" 相同");
+    return problem;
 }
 
 std::u16string_view RecordChecker::text(std::string_view bytes)

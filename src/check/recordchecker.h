@@ -13,15 +13,28 @@
 
 namespace bibliora::check {
 
+// A key of a record (an ISBN, a 001) to look up among the records before it, and where the
+// warning of a duplicate goes among the record's problems.
+struct PendingDuplicate
+{
+    std::uint64_t key;
+    std::size_t at; // the warning's place in the problems, those of earlier keys not counted
+    bool isbn;
+    char code;
+    std::array<char, 3> tag;
+};
+
 // The keys of the records checked before, as one record's check uses them: each ISBN (its key
 // from checkIsbn) and each 001 (hashed) is looked up in `isbns` and `ids`, and when neither
-// holds it, added to `addIsbns` / `addIds` unless those are null.
+// holds it, added to `addIsbns` / `addIds` unless those are null. With `deferred`, nothing is
+// looked up: the keys are appended there, for the caller to look up later in order.
 struct DuplicateScope
 {
     const DuplicateIndex& isbns;
     const DuplicateIndex& ids;
     DuplicateIndex* addIsbns = nullptr;
     DuplicateIndex* addIds = nullptr;
+    std::vector<PendingDuplicate>* deferred = nullptr;
 };
 
 // Checks one record against one format's rules. The record's bytes are scanned once; only the
@@ -45,6 +58,9 @@ public:
     // Appends the record's problems: leader and directory, the fields in directory order,
     // then the mandatory fields it lacks in tag order.
     void check(std::string_view record);
+
+    // The warning of a key that record number `first` held before.
+    static Problem duplicateWarning(const PendingDuplicate& key, std::int64_t first);
 
 private:
     struct Field
@@ -109,15 +125,7 @@ private:
     // only the entries of the table's rules are set, and a tag only once a field is counted).
     std::array<std::uint32_t, FieldTable::kNoRule> m_counts;
     std::array<std::uint16_t, FieldTable::kNoRule> m_firstTags;
-    struct Pending
-    {
-        std::uint64_t key;
-        std::size_t at; // where its warning goes in m_out
-        bool isbn;
-        char code;
-        std::array<char, 3> tag;
-    };
-    std::array<Pending, 8> m_pending;
+    std::array<PendingDuplicate, 8> m_pending;
     std::size_t m_pendingCount = 0;
     std::u16string m_decoded;
     std::array<char16_t, 64> m_ascii;

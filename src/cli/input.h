@@ -1,7 +1,13 @@
 #pragma once
 
+#include "chunkedreader.h"
 #include "encoding.h"
 #include "marc.h"
+#include "recordsource.h"
+
+#include <any>
+#include <memory>
+#include <vector>
 
 #include <cstdint>
 #include <filesystem>
@@ -40,14 +46,13 @@ struct ReadingEnd
 // forEachRecord() without its messages, for a command that says what it found in its own order.
 ReadingEnd readEachRecord(const std::string& path, const RecordVisitor& visit);
 
-// The same, with work done for each record before the visitor gets it: on the reading threads
-// where the file is ISO 2709 and more than one is used, several records at once, so it must
-// touch nothing shared; `prepared` is what it appended to its string for that record.
-using RecordPrepare = std::function<void(std::string_view record, Encoding, std::string& out)>;
-using PreparedVisitor = std::function<void(std::int64_t number, std::string_view record, Encoding,
-                                           std::string_view prepared)>;
-bool forEachPreparedRecord(const std::string& path, const RecordPrepare& prepare,
-                           const PreparedVisitor& visit);
+// The same as forEachRecord(), with work done for each record before the visitor gets it: on
+// the reading threads where the file is ISO 2709 and more than one is used, several records
+// at once, so `prepare(record, encoding, prepared)` must touch nothing shared. `visit(number,
+// record, encoding, prepared)` then gets each record in file order. A record whose encoding
+// the file's earlier records decide otherwise than its chunk's is prepared again first.
+template <typename Prepared, typename Prepare, typename Visit>
+bool forEachPrepared(const std::string& path, const Prepare& prepare, const Visit& visit);
 
 // How many threads read and work on records (--threads): 0 for one per core.
 void setReadThreads(unsigned threads);
@@ -57,5 +62,88 @@ unsigned readThreads();
 // stopped early or the writing failed, says so and returns `failure`; else 0.
 int finishReading(const std::string& path, bool read, const std::string& target, bool written,
                   int failure = 1);
+
+namespace detail {
+
+enum class Reading
+{
+    Unopened,
+    Chunked,    // ISO 2709 on several threads
+    Sequential, // by `source`
+};
+Reading openReading(const std::string& path, std::unique_ptr<formats::RecordSource>& source);
+bool reportEnd(const std::string& path, const ReadingEnd& end);
+
+} // namespace detail
+
+// forEachPrepared() without its messages.
+template <typename Prepared, typename Prepare, typename Visit>
+ReadingEnd readPrepared(const std::string& path, const Prepare& prepare, const Visit& visit)
+{
+    std::unique_ptr<formats::RecordSource> source;
+    ReadingEnd end;
+    std::int64_t n = 0;
+    switch (detail::openReading(path, source)) {
+    case detail::Reading::Unopened:
+        return end;
+    case detail::Reading::Chunked: {
+        using Batch = std::vector<Prepared>;
+        ChunkedReader::Options options;
+        options.threads = readThreads();
+        // Shared, as std::any holds only what it can copy.
+        ChunkedReader reader(options, [&](RecordChunk& chunk) {
+            auto batch = std::make_shared<Batch>(chunk.records.size());
+            for (std::size_t i = 0; i < chunk.records.size(); ++i)
+                prepare(chunk.record(i), chunk.records[i].guess, (*batch)[i]);
+            chunk.extra = std::move(batch);
+        });
+        end.opened = reader.open(fsPath(path));
+        if (!end.opened)
+            return end;
+        RecordChunk chunk;
+        while (reader.next(chunk) == ChunkedReader::Step::Chunk) {
+            Batch& batch = *std::any_cast<std::shared_ptr<Batch>&>(chunk.extra);
+            for (std::size_t i = 0; i < chunk.records.size(); ++i) {
+                const RecordChunk::Entry& entry = chunk.records[i];
+                if (entry.encoding != entry.guess) {
+                    batch[i] = Prepared();
+                    prepare(chunk.record(i), entry.encoding, batch[i]);
+                }
+                visit(++n, chunk.record(i), entry.encoding, batch[i]);
+            }
+            chunk.extra.reset();
+            reader.recycle(chunk);
+        }
+        if (reader.failed())
+            end.error = formats::kUnfinishedRead;
+        break;
+    }
+    case detail::Reading::Sequential: {
+        end.opened = true;
+        MarcRecord record;
+        Encoding encoding = Encoding::Gbk;
+        Prepared prepared;
+        for (formats::RecordSource::Step s;
+             (s = source->next(record, encoding)) != formats::RecordSource::Step::End;) {
+            if (s != formats::RecordSource::Step::Record)
+                continue;
+            prepared = Prepared();
+            prepare(std::string_view(record), encoding, prepared);
+            visit(++n, std::string_view(record), encoding, prepared);
+        }
+        end.skipped = source->skipped();
+        end.error = source->error();
+        break;
+    }
+    }
+    return end;
+}
+
+template <typename Prepared, typename Prepare, typename Visit>
+bool forEachPrepared(const std::string& path, const Prepare& prepare, const Visit& visit)
+{
+    const ReadingEnd end = readPrepared<Prepared>(path, prepare, visit);
+    return end.opened && detail::reportEnd(path, end);
+}
 
 } // namespace bibliora::cli

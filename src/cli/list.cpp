@@ -37,8 +37,8 @@ int listCommand(const std::vector<std::string>& args)
         }
         text += "\n";
     };
-    const bool read = forEachPreparedRecord(
-        path, row, [&](std::int64_t n, std::string_view, Encoding, std::string_view text) {
+    const bool read = forEachPrepared<std::string>(
+        path, row, [&](std::int64_t n, std::string_view, Encoding, const std::string& text) {
             char digits[24];
             out.put(std::string_view(
                 digits, std::size_t(std::to_chars(digits, digits + 24, n).ptr - digits)));
