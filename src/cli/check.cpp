@@ -37,33 +37,46 @@ int checkCommand(const std::vector<std::string>& args)
     std::vector<check::Problem> problems;
     bool anyError = false;
     Output out;
-    // Each record's own rules on the reading threads; duplicates and the file's choice of
-    // rules here, in file order.
-    const auto prepare = [rules](std::string_view record, Encoding e, check::PreparedCheck& p) {
-        check::FileChecker::prepare(rules, record, e, p);
+    const auto write = [&](std::int64_t n) {
+        const std::string number = std::to_string(n);
+        for (const check::Problem& p : problems) {
+            anyError = anyError || p.severity == check::Severity::Error;
+            out.put(number);
+            out.put("\t");
+            out.putEscaped(p.tag);
+            out.put("\t");
+            out.putEscaped(p.code.empty() ? std::string_view("-") : std::string_view(p.code));
+            out.put("\t");
+            out.put(check::severityName(p.severity));
+            out.put("\t");
+            out.put(check::ruleName(p.rule));
+            out.put("\t");
+            out.putEscaped(p.message);
+            out.put("\n");
+        }
     };
-    const bool read = forEachPrepared<check::PreparedCheck>(
-        path, prepare,
-        [&](std::int64_t n, std::string_view record, Encoding e, check::PreparedCheck& prepared) {
+    bool read = false;
+    if (readThreads() == 1) {
+        read = forEachRecord(path, [&](std::int64_t n, MarcRecord& record, Encoding e) {
             problems.clear();
-            checker.finish(record, e, n, prepared, problems);
-            const std::string number = std::to_string(n);
-            for (const check::Problem& p : problems) {
-                anyError = anyError || p.severity == check::Severity::Error;
-                out.put(number);
-                out.put("\t");
-                out.putEscaped(p.tag);
-                out.put("\t");
-                out.putEscaped(p.code.empty() ? std::string_view("-") : std::string_view(p.code));
-                out.put("\t");
-                out.put(check::severityName(p.severity));
-                out.put("\t");
-                out.put(check::ruleName(p.rule));
-                out.put("\t");
-                out.putEscaped(p.message);
-                out.put("\n");
-            }
+            checker.check(record, e, n, problems);
+            write(n);
         });
+    } else {
+        // Each record's own rules on the reading threads; duplicates and the file's choice of
+        // rules here, in file order.
+        const auto prepare = [rules](std::string_view record, Encoding e, check::PreparedCheck& p) {
+            check::FileChecker::prepare(rules, record, e, p);
+        };
+        read = forEachPrepared<check::PreparedCheck>(
+            path, prepare,
+            [&](std::int64_t n, std::string_view record, Encoding e,
+                check::PreparedCheck& prepared) {
+                problems.clear();
+                checker.finish(record, e, n, prepared, problems);
+                write(n);
+            });
+    }
     if (const int status = finishReading(path, read, "standard output", out.flush(), 2))
         return status;
     return anyError ? 1 : 0;
