@@ -1,5 +1,7 @@
 #include "listchange.h"
 
+#include "listtexts.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -27,12 +29,9 @@ void ListChange::replaceWithTexts(std::size_t row, std::string_view bytes,
 {
     RecordRow& fresh = m_replaced.emplace_back(row, RecordRow()).second;
     fresh.record = m_bytes.add(bytes);
-    std::u16string texts;
-    texts.reserve(title.size() + standardNumber.size());
-    texts += title;
-    texts += standardNumber;
-    fresh.texts = m_texts.add({reinterpret_cast<const char*>(texts.data()), texts.size() * 2});
-    fresh.titleUnits = static_cast<std::uint32_t>(title.size());
+    std::string texts;
+    fresh.titleUnits = ListTexts::append(texts, title, standardNumber);
+    fresh.texts = m_texts.add(texts);
     m_how.push_back({Texts::Given, false});
 }
 

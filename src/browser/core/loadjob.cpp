@@ -1,6 +1,7 @@
 #include "loadjob.h"
 
 #include "chunkedreader.h"
+#include "listtexts.h"
 #include "opensource.h"
 #include "ordinaryfile.h"
 #include "reader.h"
@@ -33,7 +34,7 @@ void makeRows(RecordChunk& chunk)
 {
     ChunkRows made;
     made.rows.resize(chunk.records.size());
-    std::u16string texts;
+    std::string texts;
     for (std::size_t i = 0; i < chunk.records.size(); ++i) {
         const RecordChunk::Entry& entry = chunk.records[i];
         const std::string_view record = chunk.record(i);
@@ -41,13 +42,12 @@ void makeRows(RecordChunk& chunk)
         row.encoding = entry.guess;
         row.record = {0, entry.offset, entry.size};
         const std::size_t start = texts.size();
-        texts += titleOf(record, entry.guess);
-        row.titleUnits = static_cast<std::uint32_t>(texts.size() - start);
-        texts += standardNumberOf(record, entry.guess);
-        row.texts = {0, static_cast<std::uint32_t>(start * 2),
-                     static_cast<std::uint32_t>((texts.size() - start) * 2)};
+        row.titleUnits = ListTexts::append(texts, titleOf(record, entry.guess),
+                                           standardNumberOf(record, entry.guess));
+        row.texts = {0, static_cast<std::uint32_t>(start),
+                     static_cast<std::uint32_t>(texts.size() - start)};
     }
-    made.textBytes = texts.size() * 2;
+    made.textBytes = texts.size();
     made.texts = allocateByteBlock(made.textBytes);
     if (made.textBytes)
         std::memcpy(made.texts.get(), texts.data(), made.textBytes);

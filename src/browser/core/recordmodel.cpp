@@ -1,5 +1,7 @@
 #include "recordmodel.h"
 
+#include "listtexts.h"
+
 #include "reader.h"
 
 #include <algorithm>
@@ -10,18 +12,6 @@ namespace {
 
 // Row texts sit in their store at any byte offset: they are copied out, never read in place
 // as char16_t.
-QString textAt(std::string_view bytes)
-{
-    QString s(static_cast<qsizetype>(bytes.size() / 2), Qt::Uninitialized);
-    std::memcpy(s.data(), bytes.data(), bytes.size() & ~std::size_t(1));
-    return s;
-}
-
-bool textEquals(std::string_view bytes, QStringView text)
-{
-    return bytes.size() == static_cast<std::size_t>(text.size()) * 2 &&
-           std::memcmp(bytes.data(), text.utf16(), bytes.size()) == 0;
-}
 
 } // namespace
 
@@ -83,34 +73,33 @@ std::string_view RecordModel::record(std::size_t r) const
     return m_records.view(m_rows[r].record);
 }
 
-std::string_view RecordModel::titleBytes(std::size_t r) const
+ListTexts RecordModel::texts(std::size_t r) const
 {
-    return m_texts.view(m_rows[r].texts).substr(0, std::size_t(m_rows[r].titleUnits) * 2);
-}
-
-std::string_view RecordModel::numberBytes(std::size_t r) const
-{
-    return m_texts.view(m_rows[r].texts).substr(std::size_t(m_rows[r].titleUnits) * 2);
+    return ListTexts::of(m_texts.view(m_rows[r].texts), m_rows[r].titleUnits);
 }
 
 QString RecordModel::title(std::size_t r) const
 {
-    return textAt(titleBytes(r));
+    const ListTexts t = texts(r);
+    return ListTexts::toString(t.title, t.titleNarrow);
 }
 
 QString RecordModel::standardNumber(std::size_t r) const
 {
-    return textAt(numberBytes(r));
+    const ListTexts t = texts(r);
+    return ListTexts::toString(t.number, t.numberNarrow);
 }
 
 bool RecordModel::titleEquals(std::size_t r, QStringView text) const
 {
-    return textEquals(titleBytes(r), text);
+    const ListTexts t = texts(r);
+    return ListTexts::equals(t.title, t.titleNarrow, text);
 }
 
 bool RecordModel::standardNumberEquals(std::size_t r, QStringView text) const
 {
-    return textEquals(numberBytes(r), text);
+    const ListTexts t = texts(r);
+    return ListTexts::equals(t.number, t.numberNarrow, text);
 }
 
 void RecordModel::setHeadings(const QStringList& texts,
@@ -134,11 +123,10 @@ RecordRow RecordModel::makeRow(std::string_view record, std::int32_t sequence, E
 void RecordModel::renewTexts(RecordRow& row)
 {
     const std::string_view record = m_records.view(row.record);
-    m_textBuffer = titleOf(record, row.encoding);
-    row.titleUnits = static_cast<std::uint32_t>(m_textBuffer.size());
-    m_textBuffer += standardNumberOf(record, row.encoding);
-    row.texts =
-        m_texts.add({reinterpret_cast<const char*>(m_textBuffer.data()), m_textBuffer.size() * 2});
+    m_textBuffer.clear();
+    row.titleUnits = ListTexts::append(m_textBuffer, titleOf(record, row.encoding),
+                                       standardNumberOf(record, row.encoding));
+    row.texts = m_texts.add(m_textBuffer);
 }
 
 void RecordModel::stage(std::string_view record, std::int32_t sequence, Encoding encoding)

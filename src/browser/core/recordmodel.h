@@ -1,6 +1,7 @@
 #pragma once
 
 #include "listchange.h"
+#include "listtexts.h"
 #include "recordhistory.h"
 #include "recordrow.h"
 #include "recordstore.h"
@@ -107,9 +108,8 @@ private:
                       std::vector<std::pair<std::size_t, RecordRow>>* removed);
     void insertSorted(const std::vector<std::pair<std::size_t, RecordRow>>& rows);
     void emitReplaced(const std::vector<std::size_t>& rows);
-    // The UTF-16 bytes of a row's title and of its standard number.
-    std::string_view titleBytes(std::size_t r) const;
-    std::string_view numberBytes(std::size_t r) const;
+    // Where a row's title and standard number are.
+    ListTexts texts(std::size_t r) const;
 
     RecordStore m_records;
     RecordStore m_texts;
@@ -118,7 +118,7 @@ private:
     RecordHistory m_history;
     std::uint64_t m_loadedBytes = 0; // what the load brought: the history's budget
     std::uint64_t m_exports = 0;     // exports so far, for the history's marks
-    std::u16string m_textBuffer;
+    std::string m_textBuffer;
     QStringList m_headings;
     std::vector<Qt::Alignment> m_alignments;
 };
