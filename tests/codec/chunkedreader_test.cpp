@@ -183,17 +183,20 @@ TEST(ChunkedReader, ReadsFilesAndRunsTheWorkOnTheWorkers)
     ChunkedReader::Options options;
     options.chunkBytes = 16 << 10;
     options.threads = 4;
-    ChunkedReader reader(options, [](RecordChunk& chunk) { chunk.extra = chunk.records.size(); });
-    ASSERT_TRUE(reader.open(path));
-    std::size_t records = 0;
-    RecordChunk chunk;
-    while (reader.next(chunk) == ChunkedReader::Step::Chunk) {
-        ASSERT_EQ(std::any_cast<std::size_t>(chunk.extra), chunk.records.size());
-        records += chunk.records.size();
-    }
-    EXPECT_EQ(records, 2000u);
-    EXPECT_FALSE(reader.failed());
-    EXPECT_EQ(reader.position(), bytes.size());
+    {
+        ChunkedReader reader(options,
+                             [](RecordChunk& chunk) { chunk.extra = chunk.records.size(); });
+        ASSERT_TRUE(reader.open(path));
+        std::size_t records = 0;
+        RecordChunk chunk;
+        while (reader.next(chunk) == ChunkedReader::Step::Chunk) {
+            ASSERT_EQ(std::any_cast<std::size_t>(chunk.extra), chunk.records.size());
+            records += chunk.records.size();
+        }
+        EXPECT_EQ(records, 2000u);
+        EXPECT_FALSE(reader.failed());
+        EXPECT_EQ(reader.position(), bytes.size());
+    } // closed first: Windows removes no file that is open
     std::filesystem::remove(path);
 
     EXPECT_FALSE(ChunkedReader(options).open(std::filesystem::temp_directory_path()));
