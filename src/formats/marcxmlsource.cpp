@@ -17,6 +17,8 @@ constexpr std::size_t kMaxRecord = 99999;
 constexpr std::size_t kMaxDepth = 64;
 // Markup (a start tag, a comment) that expat has to hold whole: no record needs more.
 constexpr std::size_t kMaxHeldBytes = 4u << 20;
+// What expat needs at once to tell the encoding of a document without a declaration.
+constexpr std::size_t kHeadBytes = 4;
 
 bool isGbkName(const char* name)
 {
@@ -138,6 +140,15 @@ RecordSource::Step MarcXmlSource::next(MarcRecord& record, Encoding& encoding)
         if (piece.empty() && m_input.failed()) {
             m_error = kUnfinishedRead;
             m_finished = true;
+        } else if (!m_headGiven) {
+            // Expat tells the encoding from the first bytes it is handed (UTF-16 without a
+            // byte-order mark by its zero bytes): it gets four at once, or all there are.
+            m_head += piece;
+            if (m_head.size() >= kHeadBytes || piece.empty()) {
+                m_headGiven = true;
+                parse(m_head, piece.empty());
+                m_head = std::string(); // expat keeps what it has not used yet
+            }
         } else {
             parse(piece, piece.empty());
         }

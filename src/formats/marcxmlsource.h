@@ -64,6 +64,8 @@ private:
     Text m_text = Text::None;
     std::string m_value;
     std::string m_stray; // text inside a data field but outside its subfields
+    std::string m_head;  // the input's first bytes, until there are enough for expat
+    bool m_headGiven = false;
 };
 
 } // namespace bibliora::formats

@@ -1,4 +1,5 @@
 #include "formats_test_support.h"
+#include "marcxmlsource.h"
 #include "marcxmlwriter.h"
 
 using namespace bibliora;
@@ -81,6 +82,21 @@ TEST(MarcXmlSource, TakesTheEncodingsAFileDeclares)
              "<?xml version=\"1.0\" encoding=\"UTF-16\"?>"))));
     ASSERT_EQ(utf16.records.size(), 1u) << utf16.error;
     EXPECT_EQ(partsOf(utf16.records[0].first)[0].data, "红");
+    // UTF-16 without a byte-order mark or a declaration, after a line break: expat tells it by
+    // its zero bytes, whatever the buffer hands it first.
+    std::string bare;
+    for (const char16_t c : Gbk::fromUtf8("\n" + slim("<controlfield tag=\"001\">红</controlfield>",
+                                                      "00000nam a2200000   4500", ""))) {
+        bare.push_back(static_cast<char>(c & 0xFF));
+        bare.push_back(static_cast<char>(c >> 8));
+    }
+    for (std::size_t size = 1; size <= 8; ++size) {
+        MarcXmlSource source(ReadOptions{kMaxRecordBytes, size});
+        source.openBytes(bare);
+        const ReadResult read = readAll(source);
+        ASSERT_EQ(read.records.size(), 1u) << "buffer of " << size << ": " << read.error;
+        EXPECT_EQ(partsOf(read.records[0].first)[0].data, "红");
+    }
 
     // GBK bytes under a UTF-8 declaration, and an encoding there is no table for: refused.
     EXPECT_NE(readAll(slim(fields)).error, "");
