@@ -11,6 +11,16 @@
 
 namespace bibliora::check {
 
+// A record checked away from the file's order (on a worker thread) for all but what depends
+// on the records before it: FileChecker::prepare() fills it, FileChecker::finish() completes it.
+struct PreparedCheck
+{
+    RuleSet own = RuleSet::Auto; // the set the record's own fields choose
+    RuleSet set = RuleSet::Auto; // the set it was checked by
+    std::vector<Problem> problems;
+    std::vector<PendingDuplicate> duplicates;
+};
+
 // Checks the records of one file in file order.
 //
 // Each record is held to the rules of CNMARC or MARC21: MARC21 when it has a 245, or an 008
@@ -22,16 +32,6 @@ namespace bibliora::check {
 // Across the file, the same ISBN (an ISBN-10 and its ISBN-13 being one) or the same 001 in a
 // later record is a warning naming the first record that had it. The index of these keys costs
 // about 32 bytes per key at most.
-// A record checked away from the file's order (on a worker thread) for all but what depends
-// on the records before it: FileChecker::prepare() fills it, FileChecker::finish() completes it.
-struct PreparedCheck
-{
-    RuleSet own = RuleSet::Auto; // the set the record's own fields choose
-    RuleSet set = RuleSet::Auto; // the set it was checked by
-    std::vector<Problem> problems;
-    std::vector<PendingDuplicate> duplicates;
-};
-
 class FileChecker final
 {
 public:

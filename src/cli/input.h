@@ -6,14 +6,13 @@
 #include "recordsource.h"
 
 #include <any>
-#include <memory>
-#include <vector>
-
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace bibliora::cli {
 
@@ -48,7 +47,8 @@ ReadingEnd readEachRecord(const std::string& path, const RecordVisitor& visit);
 
 // The same as forEachRecord(), with work done for each record before the visitor gets it: on
 // the reading threads where the file is ISO 2709 and more than one is used, several records
-// at once, so `prepare(record, encoding, prepared)` must touch nothing shared. `visit(number,
+// at once, so `prepare(record, encoding, prepared)` must touch nothing shared; it fills
+// `prepared` afresh, whatever an earlier record left there. `visit(number,
 // record, encoding, prepared)` then gets each record in file order. A record whose encoding
 // the file's earlier records decide otherwise than its chunk's is prepared again first.
 template <typename Prepared, typename Prepare, typename Visit>
@@ -105,10 +105,8 @@ ReadingEnd readPrepared(const std::string& path, const Prepare& prepare, const V
             Batch& batch = *std::any_cast<std::shared_ptr<Batch>&>(chunk.extra);
             for (std::size_t i = 0; i < chunk.records.size(); ++i) {
                 const RecordChunk::Entry& entry = chunk.records[i];
-                if (entry.encoding != entry.guess) {
-                    batch[i] = Prepared();
+                if (entry.encoding != entry.guess)
                     prepare(chunk.record(i), entry.encoding, batch[i]);
-                }
                 visit(++n, chunk.record(i), entry.encoding, batch[i]);
             }
             chunk.extra.reset();
@@ -127,7 +125,6 @@ ReadingEnd readPrepared(const std::string& path, const Prepare& prepare, const V
              (s = source->next(record, encoding)) != formats::RecordSource::Step::End;) {
             if (s != formats::RecordSource::Step::Record)
                 continue;
-            prepared = Prepared();
             prepare(std::string_view(record), encoding, prepared);
             visit(++n, std::string_view(record), encoding, prepared);
         }

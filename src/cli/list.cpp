@@ -27,7 +27,7 @@ int listCommand(const std::vector<std::string>& args)
     Output out;
     // The title and number, made on the reading threads; the number goes first here.
     const auto row = [withEncodings](std::string_view record, Encoding e, std::string& text) {
-        text += "\t";
+        text = "\t";
         appendEscaped(text, Gbk::toUtf8(titleOf(record, e)));
         text += "\t";
         appendEscaped(text, Gbk::toUtf8(standardNumberOf(record, e)));

@@ -15,6 +15,20 @@ bool isUtf16Terminator(std::string_view bytes, std::size_t i)
     return i % 2 == 0 && i + 1 < bytes.size() && bytes[i] == kRecordTerminator && bytes[i + 1] == 0;
 }
 
+// Past the line breaks (LF, CR LF) that start a run of code page 936 bytes, up to `end`: they
+// leave nothing in the record, which the reader starts only at the first other byte.
+std::size_t pastLeadingLineBreaks(const char* data, std::size_t from, std::size_t end)
+{
+    for (;;) {
+        if (from < end && data[from] == '\n')
+            from += 1;
+        else if (from + 1 < end && data[from] == '\r' && data[from + 1] == '\n')
+            from += 2;
+        else
+            return from;
+    }
+}
+
 } // namespace
 
 unsigned ChunkedReader::defaultThreads()
@@ -142,19 +156,10 @@ bool ChunkedReader::tooLong(Piece& piece) const
     const std::string_view bytes = piece.view();
     if (m_utf16)
         return bytes.size() / 2 > max / 2;
-    // Line breaks at the start of a run leave nothing in the record; after them every byte
-    // counts (a line break within the record becomes as many blanks as it had bytes), and the
-    // terminator to come one more. They are dropped here, so a run of empty lines costs no
-    // memory.
-    std::size_t start = 0;
-    for (;;) {
-        if (start < bytes.size() && bytes[start] == '\n')
-            start += 1;
-        else if (start + 1 < bytes.size() && bytes[start] == '\r' && bytes[start + 1] == '\n')
-            start += 2;
-        else
-            break;
-    }
+    // After the line breaks that start the run every byte counts (a line break within the
+    // record becomes as many blanks as it had bytes), and the terminator to come one more. The
+    // leading ones are dropped here, so a run of empty lines costs no memory.
+    std::size_t start = pastLeadingLineBreaks(bytes.data(), 0, bytes.size());
     if (start > m_options.chunkBytes) {
         piece.dropFront(start);
         start = 0;
@@ -253,12 +258,8 @@ void ChunkedReader::addRecord(RecordChunk& chunk, EncodingVote& vote, std::size_
     chunk.records.push_back(entry);
 }
 
-void ChunkedReader::split(Piece& piece, bool first, RecordChunk& chunk) const
+void ChunkedReader::splitCp936(Piece& piece, RecordChunk& chunk) const
 {
-    if (m_utf16) {
-        splitUtf16(piece, first, chunk);
-        return;
-    }
     // Each run up to a terminator is one record or none, read as RecordReader reads it. A run
     // without line breaks inside (the usual record, or one a line) is the record as it lies,
     // past its blanks and the line breaks before it: nothing is copied. Any other run is read
@@ -275,15 +276,7 @@ void ChunkedReader::split(Piece& piece, bool first, RecordChunk& chunk) const
         if (!found)
             break; // bytes after the last terminator are no record
         const std::size_t t = static_cast<std::size_t>(static_cast<const char*>(found) - data);
-        std::size_t q = p;
-        for (;;) {
-            if (q < t && data[q] == '\n')
-                q += 1;
-            else if (q + 1 < t && data[q] == '\r' && data[q + 1] == '\n')
-                q += 2;
-            else
-                break;
-        }
+        std::size_t q = pastLeadingLineBreaks(data, p, t);
         if (!std::memchr(data + q, '\n', t - q)) {
             if (t + 1 - q <= max) {
                 while (data[q] == ' ')
@@ -302,7 +295,6 @@ void ChunkedReader::split(Piece& piece, bool first, RecordChunk& chunk) const
         }
         p = t + 1;
     }
-    (void)first; // code page 936 runs read alike wherever they stand
 }
 
 void ChunkedReader::splitUtf16(Piece& piece, bool first, RecordChunk& chunk) const
@@ -368,7 +360,11 @@ void ChunkedReader::work()
             chunk.index = m_cutCount++;
         }
         try {
-            split(piece, first, chunk);
+            // Code page 936 runs read alike wherever they stand; UTF-16 ones not.
+            if (m_utf16)
+                splitUtf16(piece, first, chunk);
+            else
+                splitCp936(piece, chunk);
             if (m_work)
                 m_work(chunk);
         } catch (...) {

@@ -98,7 +98,6 @@ public:
     Step next(RecordChunk& chunk, bool wait = true);
     bool failed() const;
     std::uint64_t position() const { return m_position; }
-    unsigned threads() const { return m_threads; }
     // Gives a taken chunk's block back for another chunk: a block used again costs no page
     // faults, where a fresh one has every page zeroed by the system first.
     void recycle(RecordChunk& chunk);
@@ -133,7 +132,7 @@ private:
     std::size_t firstCut(std::string_view bytes) const;
     // Whether the run of `piece`, which holds no terminator, is already too long to be a record.
     bool tooLong(Piece& piece) const;
-    void split(Piece& piece, bool first, RecordChunk& chunk) const;
+    void splitCp936(Piece& piece, RecordChunk& chunk) const;
     void splitUtf16(Piece& piece, bool first, RecordChunk& chunk) const;
     void addRecord(RecordChunk& chunk, EncodingVote& vote, std::size_t offset,
                    std::size_t size) const;

@@ -49,10 +49,11 @@ Assembly assemble(const RecordParts& parts, MarcRecord& out)
     for (const RecordField& field : parts.fields)
         bytes += field.data.size();
     writer.reserve(parts.fields.size(), bytes);
-    const auto blankTerminators = [](std::string text) {
-        std::replace_if(
-            text.begin(), text.end(),
-            [](char c) { return c == kRecordTerminator || c == kFieldTerminator; }, ' ');
+    const auto isTerminator = [](char c) {
+        return c == kRecordTerminator || c == kFieldTerminator;
+    };
+    const auto blankTerminators = [&](std::string text) {
+        std::replace_if(text.begin(), text.end(), isTerminator, ' ');
         return text;
     };
     std::string clean;
@@ -61,9 +62,6 @@ Assembly assemble(const RecordParts& parts, MarcRecord& out)
         // field or the record early.
         std::string_view data = field.data;
         // A plain scan: find_first_of would call memchr once for every byte of the field.
-        const auto isTerminator = [](char c) {
-            return c == kRecordTerminator || c == kFieldTerminator;
-        };
         if (std::any_of(data.begin(), data.end(), isTerminator)) {
             clean.clear();
             std::remove_copy_if(data.begin(), data.end(), std::back_inserter(clean), isTerminator);

@@ -1,20 +1,10 @@
 #include "recordmodel.h"
 
-#include "listtexts.h"
-
 #include "reader.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace bibliora {
-namespace {
-
-// Row texts sit in their store at any byte offset: they are copied out, never read in place
-// as char16_t.
-
-} // namespace
-
 RecordModel::RecordModel(QObject* parent) : QAbstractTableModel(parent) {}
 
 int RecordModel::rowCount(const QModelIndex& parent) const
