@@ -1,7 +1,7 @@
 // Times the real window code offscreen on a large file: loading until "/N" shows, a find
 // that hits the last record, a save, deleting 1,000 selected rows, the two exports, and the
 // check of every record (F7) with the longest gap between repaints of its progress.
-//   bibliora-bench-window [--threads N] FILE   N threads read the file (default: one per core)
+//   bibliora-bench-window [--threads N] FILE   N threads read and check (default: one per core)
 //   bibliora-bench-window --replace FILE   查找替换 instead, in a process of its own: 查找下一个
 //                                          to the only match, in the last record; 全部替换 of a
 //                                          text every record holds; 撤销 of it; peak memory
@@ -262,6 +262,7 @@ int main(int argc, char** argv)
     PaintWatch checkWatch(check->findChild<QLabel*>(QStringLiteral("Summary")));
     QEventLoop checking;
     QObject::connect(&check->job(), &CheckJob::finished, &checking, &QEventLoop::quit);
+    check->job().setThreads(g_threads);
     t.restart();
     check->checkAll();
     checking.exec();

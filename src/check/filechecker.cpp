@@ -82,6 +82,12 @@ void FileChecker::finish(std::string_view record, Encoding encoding, std::int64_
     }
 }
 
+void FileChecker::prefetch(const PreparedCheck& prepared) const
+{
+    for (const PendingDuplicate& p : prepared.duplicates)
+        (p.isbn ? m_isbns : m_ids).prefetch(p.key);
+}
+
 void FileChecker::recheck(std::string_view record, Encoding encoding, std::int64_t number,
                           std::vector<Problem>& out) const
 {

@@ -45,6 +45,10 @@ public:
                         PreparedCheck& out);
     void finish(std::string_view record, Encoding encoding, std::int64_t number,
                 PreparedCheck& prepared, std::vector<Problem>& out);
+    // Starts bringing what finish() looks up first for `prepared` into the cache: on a large
+    // file each key's look-up is a cache miss, which a caller overlaps by calling this a few
+    // records ahead.
+    void prefetch(const PreparedCheck& prepared) const;
 
     // Appends the problems of the next record of the file to `out`: first the leader and
     // directory ("LDR"), then the fields in directory order, then missing mandatory fields in
