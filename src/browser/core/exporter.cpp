@@ -39,7 +39,7 @@ Exporter::Result Exporter::appendRecords(const QString& path, const RecordModel&
     // The records as they are, one a line: what every export of this form writes.
     formats::IsoFileWriter writer(true, std::nullopt);
     std::string buffer;
-    constexpr std::size_t kChunk = 4u << 20;
+    constexpr std::size_t kChunk = 1u << 20; // as an export job gathers them
     buffer.reserve(kChunk + 64 * 1024);
     const auto writeOut = [&]() {
         if (buffer.empty())

@@ -11,8 +11,9 @@
 namespace bibliora {
 namespace {
 
-// Bytes gathered before they go to the file.
-constexpr std::size_t kChunk = 4u << 20;
+// Bytes gathered before they go to the file: enough that each write costs little, little
+// enough not to add to the memory of a list that holds the file.
+constexpr std::size_t kChunk = 1u << 20;
 // Characters named to the user; the rest are counted.
 constexpr std::size_t kNamed = 10;
 

@@ -52,8 +52,9 @@ private:
     std::vector<Block> m_blocks;
     std::size_t m_current = 0; // the block small slots go to
     // Blocks for small slots grow from this, doubling, to 16 MiB: a store of one saved record
-    // stays small (a large block takes huge pages, 2 MiB for a record), a load fills large ones.
-    static constexpr std::size_t kFirstBlockBytes = 64u << 10;
+    // stays small (the list adopts a change's blocks whole and keeps them until it is cleared;
+    // a large block takes huge pages, 2 MiB for a record), a load fills large ones.
+    static constexpr std::size_t kFirstBlockBytes = 4u << 10;
     std::size_t m_nextBlockBytes = kFirstBlockBytes;
 };
 

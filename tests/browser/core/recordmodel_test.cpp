@@ -43,6 +43,12 @@ TEST(RecordStore, EverySlotKeepsItsBytesWhateverItsSizeAndNeighbours)
     for (const auto& k : kept)
         total += k.second.size();
     EXPECT_LT(store.capacity(), total + total / 8 + (16u << 20));
+
+    // The store of a save's change holds one record, and the list adopts its block whole for
+    // good: a day of saves must not cost tens of kilobytes each.
+    RecordStore save;
+    save.add(std::string(700, 'x'));
+    EXPECT_LE(save.capacity(), 4096u);
 }
 
 TEST(LoadJob, PublishesSliceBySliceAndEndsWithEveryRecordOfTheFile)
