@@ -75,7 +75,8 @@ int checkCommand(const std::vector<std::string>& args)
                 problems.clear();
                 checker.finish(record, e, n, prepared, problems);
                 write(n);
-            });
+            },
+            [&](const check::PreparedCheck& prepared) { checker.prefetch(prepared); });
     }
     if (const int status = finishReading(path, read, "standard output", out.flush(), 2))
         return status;

@@ -51,8 +51,15 @@ ReadingEnd readEachRecord(const std::string& path, const RecordVisitor& visit);
 // `prepared` afresh, whatever an earlier record left there. `visit(number,
 // record, encoding, prepared)` then gets each record in file order. A record whose encoding
 // the file's earlier records decide otherwise than its chunk's is prepared again first.
-template <typename Prepared, typename Prepare, typename Visit>
-bool forEachPrepared(const std::string& path, const Prepare& prepare, const Visit& visit);
+// `ahead(prepared)`, where given, sees a prepared record a few records before its visit (to
+// start fetching what the visit will look up).
+struct NothingAhead
+{
+    template <typename Prepared> void operator()(const Prepared&) const {}
+};
+template <typename Prepared, typename Prepare, typename Visit, typename Ahead = NothingAhead>
+bool forEachPrepared(const std::string& path, const Prepare& prepare, const Visit& visit,
+                     const Ahead& ahead = {});
 
 // How many threads read and work on records (--threads): 0 for one per core.
 void setReadThreads(unsigned threads);
@@ -77,9 +84,11 @@ bool reportEnd(const std::string& path, const ReadingEnd& end);
 } // namespace detail
 
 // forEachPrepared() without its messages.
-template <typename Prepared, typename Prepare, typename Visit>
-ReadingEnd readPrepared(const std::string& path, const Prepare& prepare, const Visit& visit)
+template <typename Prepared, typename Prepare, typename Visit, typename Ahead = NothingAhead>
+ReadingEnd readPrepared(const std::string& path, const Prepare& prepare, const Visit& visit,
+                        const Ahead& ahead = {})
 {
+    constexpr std::size_t kAhead = 8;
     std::unique_ptr<formats::RecordSource> source;
     ReadingEnd end;
     std::int64_t n = 0;
@@ -104,6 +113,8 @@ ReadingEnd readPrepared(const std::string& path, const Prepare& prepare, const V
         while (reader.next(chunk) == ChunkedReader::Step::Chunk) {
             Batch& batch = *std::any_cast<std::shared_ptr<Batch>&>(chunk.extra);
             for (std::size_t i = 0; i < chunk.records.size(); ++i) {
+                if (i + kAhead < chunk.records.size())
+                    ahead(batch[i + kAhead]);
                 const RecordChunk::Entry& entry = chunk.records[i];
                 if (entry.encoding != entry.guess)
                     prepare(chunk.record(i), entry.encoding, batch[i]);
@@ -136,10 +147,11 @@ ReadingEnd readPrepared(const std::string& path, const Prepare& prepare, const V
     return end;
 }
 
-template <typename Prepared, typename Prepare, typename Visit>
-bool forEachPrepared(const std::string& path, const Prepare& prepare, const Visit& visit)
+template <typename Prepared, typename Prepare, typename Visit, typename Ahead>
+bool forEachPrepared(const std::string& path, const Prepare& prepare, const Visit& visit,
+                     const Ahead& ahead)
 {
-    const ReadingEnd end = readPrepared<Prepared>(path, prepare, visit);
+    const ReadingEnd end = readPrepared<Prepared>(path, prepare, visit, ahead);
     return end.opened && detail::reportEnd(path, end);
 }
 
