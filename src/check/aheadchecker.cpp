@@ -1,5 +1,7 @@
 #include "aheadchecker.h"
 
+#include "marc8.h"
+
 #include <utility>
 
 namespace bibliora::check {
@@ -83,6 +85,8 @@ void AheadChecker::discard()
 
 void AheadChecker::work()
 {
+    // Preparing decodes MARC-8 records; the converters are this thread's own, closed as it ends.
+    const Marc8::Session marc8;
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
         m_wake.wait(lock, [this] { return m_stopping || m_unstarted < m_jobs.size(); });
