@@ -73,11 +73,12 @@ std::size_t AheadChecker::waiting() const
 void AheadChecker::discard()
 {
     const std::lock_guard<std::mutex> lock(m_mutex);
-    for (const std::shared_ptr<Job>& job : m_jobs) {
-        job->discarded = true;
+    for (std::size_t i = 0; i < m_jobs.size(); ++i) {
+        Job& job = *m_jobs[i];
+        job.discarded = true;
         // A job a worker holds is its to drop; the others' batches are used again.
-        if (!job->started || job->done)
-            m_free.push_back(std::move(job->batch));
+        if (i >= m_unstarted || job.done)
+            m_free.push_back(std::move(job.batch));
     }
     m_jobs.clear();
     m_unstarted = 0;
@@ -93,7 +94,6 @@ void AheadChecker::work()
         if (m_stopping)
             return;
         const std::shared_ptr<Job> job = m_jobs[m_unstarted++];
-        job->started = true;
         Batch& batch = *job->batch;
         lock.unlock();
 

@@ -58,7 +58,6 @@ private:
     struct Job
     {
         std::unique_ptr<Batch> batch;
-        bool started = false;
         bool done = false;
         bool discarded = false;
     };

@@ -2,12 +2,12 @@
 
 #include "aheadchecker.h"
 #include "checkresults.h"
+#include "chunkedreader.h"
 #include "filechecker.h"
 #include "recordmodel.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
-#include <thread>
 
 namespace bibliora {
 namespace {
@@ -66,8 +66,7 @@ void CheckJob::start()
     m_records.clearErrorMarks();
     m_checker = std::make_unique<check::FileChecker>();
     m_checker->reserve(m_records.size());
-    const unsigned threads =
-        m_threads ? m_threads : std::max(1u, std::thread::hardware_concurrency());
+    const unsigned threads = m_threads ? m_threads : ChunkedReader::defaultThreads();
     if (threads == 1) {
         m_timer.start();
         return;
@@ -100,9 +99,9 @@ void CheckJob::runSlice()
     m_marks.clear();
     // The clock is read every few records: a record takes about a microsecond.
     for (unsigned n = 1; m_next < m_records.size(); ++n) {
+        const RecordRow& row = m_records.row(m_next);
         m_problems.clear();
-        m_checker->check(m_records.record(m_next), m_records.row(m_next).encoding,
-                         m_records.row(m_next).number, m_problems);
+        m_checker->check(m_records.record(m_next), row.encoding, row.number, m_problems);
         stage();
         if (n % 64 == 0 && clock.elapsed() >= m_sliceMs)
             break;

@@ -1,5 +1,6 @@
 #include "rowscan.h"
 
+#include "chunkedreader.h"
 #include "marc8.h"
 
 #include <algorithm>
@@ -47,8 +48,7 @@ void runOn(unsigned threads, const std::function<void()>& work)
 
 } // namespace
 
-RowScan::RowScan(unsigned threads)
-    : m_threads(threads ? threads : std::max(1u, std::thread::hardware_concurrency()))
+RowScan::RowScan(unsigned threads) : m_threads(threads ? threads : ChunkedReader::defaultThreads())
 {
 }
 
